@@ -1,0 +1,20 @@
+#!/bin/sh
+# Runs a Windows program under Wine for the tests: wine.sh LOADER PROGRAM [ARGS...]
+# The Wine prefix lives in the build tree (LEXIGARDE_WINEPREFIX, or
+# ./wineprefix from where ctest runs) and is made once, outside the caller's
+# pipes: Wine's background services would otherwise hold them open.
+set -e
+chargeur=$1
+shift
+export WINEPREFIX="${LEXIGARDE_WINEPREFIX:-$PWD/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  (
+    flock 9
+    [ -f "$WINEPREFIX/system.reg" ] || "$chargeur" wineboot.exe -i </dev/null >"$WINEPREFIX.log" 2>&1
+  ) 9>"$WINEPREFIX.lock"
+fi
+# Keep one server up between the test programs, away from our pipes.
+/usr/lib/wine/wineserver64 -p30 </dev/null >/dev/null 2>&1 || true
+exec "$chargeur" "$@"

@@ -1,0 +1,15 @@
+#include "components/keywords/composant_lexigarde.h"
+
+#include <cstring>
+
+#include "components/keywords/table_mots_cles.h"
+
+HRESULT ILexigardeImpl::Valider(const char* mot, bool* estMotCle) {
+    if (mot == nullptr || estMotCle == nullptr) return E_POINTER;
+    *estMotCle = tableMotsCles.EstMotCle(std::string_view(mot, std::strlen(mot)));
+    return S_OK;
+}
+
+HRESULT Lexigarde::QueryInterface(REFIID riid, void** ppv) {
+    return RepondreA(riid, IID_IValiderMotsCles, static_cast<IValiderMotsCles*>(this), ppv);
+}

@@ -1,0 +1,31 @@
+#ifndef LEXIGARDE_KEYWORDS_TABLE_MOTS_CLES_H
+#define LEXIGARDE_KEYWORDS_TABLE_MOTS_CLES_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The 63 keywords of C++98, sorted once at load by unsigned bytes so that a
+// lookup is a binary search. Read-only afterwards, so shared without a lock.
+class TableMotsCles {
+public:
+    TableMotsCles();
+    TableMotsCles(const TableMotsCles&) = delete;
+    TableMotsCles& operator=(const TableMotsCles&) = delete;
+
+    // Lower bound, then one equality test; does not copy the word.
+    bool EstMotCle(std::string_view mot) const;
+
+    const std::vector<std::string>& Mots() const { return mots; }
+
+    // The one ordering of words: unsigned bytes, then length. No case
+    // folding, no locale.
+    static bool Precede(std::string_view a, std::string_view b);
+
+private:
+    std::vector<std::string> mots;
+};
+
+extern const TableMotsCles tableMotsCles;
+
+#endif

@@ -1,0 +1,29 @@
+#include "components/translation/table_entites.h"
+
+namespace {
+
+struct Entite {
+    unsigned char code;
+    const char* texte;
+};
+
+// The HTML metacharacters, the angle quotation marks and the accented
+// letters of French. The other upper-half characters have no text.
+constexpr Entite entitesNommees[] = {
+    {0x26, "&amp;"},    {0x3C, "&lt;"},     {0x3E, "&gt;"},     {0xAB, "&laquo;"},
+    {0xBB, "&raquo;"},  {0xC0, "&Agrave;"}, {0xC2, "&Acirc;"},  {0xC7, "&Ccedil;"},
+    {0xC8, "&Egrave;"}, {0xC9, "&Eacute;"}, {0xCA, "&Ecirc;"},  {0xCB, "&Euml;"},
+    {0xCE, "&Icirc;"},  {0xCF, "&Iuml;"},   {0xD4, "&Ocirc;"},  {0xDB, "&Ucirc;"},
+    {0xDC, "&Uuml;"},   {0xE0, "&agrave;"}, {0xE2, "&acirc;"},  {0xE7, "&ccedil;"},
+    {0xE8, "&egrave;"}, {0xE9, "&eacute;"}, {0xEA, "&ecirc;"},  {0xEB, "&euml;"},
+    {0xEE, "&icirc;"},  {0xEF, "&iuml;"},   {0xF4, "&ocirc;"},  {0xFB, "&ucirc;"},
+    {0xFC, "&uuml;"},
+};
+
+} // namespace
+
+TableEntites::TableEntites() {
+    // Every 7-bit character stands for itself, NUL included.
+    for (int code = 0; code < 128; ++code) textes[code].push_back(static_cast<char>(code));
+    for (const Entite& entite : entitesNommees) textes[entite.code] = entite.texte;
+}

@@ -1,0 +1,133 @@
+// The mutex and event wrappers, on the real Win32 objects under Wine and on
+// the stand-in on Linux: both must behave as Win32 does.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "plateforme.h"
+#include "sync/evenement.h"
+#include "sync/mutex.h"
+
+namespace {
+
+struct MutexPtr {
+    IMutex* m = CreerMutex();
+    ~MutexPtr() { DetruireMutex(m); }
+    IMutex* operator->() const { return m; }
+};
+struct EvenementPtr {
+    IEvenement* e = CreerEvenement();
+    ~EvenementPtr() { DetruireEvenement(e); }
+    IEvenement* operator->() const { return e; }
+};
+
+// Verrouiller(0) from another thread: does anybody else own the mutex?
+bool AutreThreadObtient(IMutex* mutex) {
+    bool obtenu = false;
+    std::thread([&] {
+        obtenu = mutex->Verrouiller(0);
+        if (obtenu) mutex->Deverrouiller();
+    }).join();
+    return obtenu;
+}
+
+TEST(MutexWin32, UnVerrouillageImmediatObtientUnMutexLibreEtLeRefuseAUnAutreThread) {
+    MutexPtr mutex;
+    ASSERT_TRUE(mutex->Verrouiller(0));
+    EXPECT_FALSE(AutreThreadObtient(mutex.m));
+    mutex->Deverrouiller();
+    EXPECT_TRUE(AutreThreadObtient(mutex.m));
+}
+
+TEST(MutexWin32, EstReentrantPourSonProprietaire) {
+    MutexPtr mutex;
+    ASSERT_TRUE(mutex->Verrouiller());
+    ASSERT_TRUE(mutex->Verrouiller(0));
+    mutex->Deverrouiller();
+    EXPECT_FALSE(AutreThreadObtient(mutex.m)) << "one release of two must keep it owned";
+    mutex->Deverrouiller();
+    EXPECT_TRUE(AutreThreadObtient(mutex.m));
+}
+
+TEST(MutexWin32, UnAutreThreadNePeutPasLeLiberer) {
+    MutexPtr mutex;
+    ASSERT_TRUE(mutex->Verrouiller());
+    std::thread([&] { mutex->Deverrouiller(); }).join();
+    EXPECT_FALSE(AutreThreadObtient(mutex.m));
+    mutex->Deverrouiller();
+}
+
+TEST(MutexWin32, UnMutexAbandonneEstObtenuMaisSignaleParFaux) {
+    MutexPtr mutex;
+    std::thread([&] { ASSERT_TRUE(mutex->Verrouiller()); }).join();
+    EXPECT_FALSE(mutex->Verrouiller());
+    EXPECT_FALSE(AutreThreadObtient(mutex.m)) << "the abandoned mutex must now be ours";
+    mutex->Deverrouiller();
+    EXPECT_TRUE(mutex->Verrouiller(0)) << "abandonment is reported once";
+    mutex->Deverrouiller();
+}
+
+TEST(MutexWin32, UneAttenteLimiteeExpirepuisAboutitQuandLeProprietaireLibere) {
+    MutexPtr mutex;
+    std::atomic<bool> tenu{false}, liberer{false};
+    std::thread proprietaire([&] {
+        mutex->Verrouiller();
+        tenu = true;
+        while (!liberer) std::this_thread::yield();
+        mutex->Deverrouiller();
+    });
+    while (!tenu) std::this_thread::yield();
+    EXPECT_FALSE(mutex->Verrouiller(30));
+    liberer = true;
+    EXPECT_TRUE(mutex->Verrouiller(60000));
+    mutex->Deverrouiller();
+    proprietaire.join();
+}
+
+TEST(MutexWin32, DetruireUnMutexEncoreTenuNeBloquePas) {
+    IMutex* mutex = CreerMutex();
+    ASSERT_TRUE(mutex->Verrouiller());
+    DetruireMutex(mutex);
+}
+
+TEST(EvenementWin32, ResteSignaleJusquAReinitialiser) {
+    EvenementPtr evenement;
+    EXPECT_FALSE(evenement->Attendre(0));
+    evenement->Signaler();
+    EXPECT_TRUE(evenement->Attendre(0));
+    EXPECT_TRUE(evenement->Attendre(0)) << "manual reset: a wait does not consume the signal";
+    EXPECT_TRUE(evenement->Attendre());
+    evenement->Reinitialiser();
+    EXPECT_FALSE(evenement->Attendre(0));
+}
+
+TEST(EvenementWin32, LibereTousLesThreadsQuiAttendent) {
+    EvenementPtr evenement;
+    std::atomic<int> liberes{0};
+    std::thread a([&] { liberes += evenement->Attendre(60000); });
+    std::thread b([&] { liberes += evenement->Attendre(); });
+    EXPECT_FALSE(evenement->Attendre(20));
+    evenement->Signaler();
+    a.join();
+    b.join();
+    EXPECT_EQ(2, liberes);
+}
+
+TEST(Synchronisation, DetruireUnPointeurNulNeFaitRien) {
+    DetruireMutex(nullptr);
+    DetruireEvenement(nullptr);
+}
+
+TEST(Synchronisation, UnePoigneeNulleOuFermeeFaitEchouerLAttente) {
+    EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(nullptr, 0));
+    HANDLE evenement = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    ASSERT_NE(nullptr, evenement);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(evenement, 0));
+    ASSERT_TRUE(CloseHandle(evenement));
+    EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(evenement, 0));
+    EXPECT_FALSE(SetEvent(evenement));
+    EXPECT_FALSE(CloseHandle(evenement));
+}
+
+} // namespace
