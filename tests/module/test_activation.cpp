@@ -239,3 +239,13 @@ TEST(Dechargement, LeModuleSeRechargeEtRepondEncore) {
 }
 
 } // namespace
+
+extern "C" int ClientCEssayer(PFN_DllGetClassObject obtenir);
+
+namespace {
+
+TEST_F(Activation, UnClientEnCPasseParLpVtbl) {
+    EXPECT_EQ(0, ClientCEssayer(Module().Export<PFN_DllGetClassObject>("DllGetClassObject")));
+}
+
+} // namespace
