@@ -1,0 +1,74 @@
+// How the tool reaches the components: only as any client does, through
+// their interfaces.
+#ifndef LEXIGARDE_OUTIL_COMPOSANTS_H
+#define LEXIGARDE_OUTIL_COMPOSANTS_H
+
+#include <stdexcept>
+#include <string>
+
+#include "lexigarde.h"
+#include "plateforme.h"
+
+// An error the tool reports as "lexigarde: <message>" with exit status 2.
+struct Erreur : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// "0x80040111 (CLASS_E_CLASSNOTAVAILABLE: class not available)".
+std::string DecrireHResult(HRESULT hr);
+
+// Holds a COM interface pointer, released when it goes.
+template <class Interface>
+class Reference {
+public:
+    Reference() = default;
+    explicit Reference(Interface* p) : p_(p) {}
+    ~Reference() {
+        if (p_) p_->Release();
+    }
+    Reference(Reference&& autre) noexcept : p_(autre.p_) { autre.p_ = nullptr; }
+    Reference& operator=(Reference&&) = delete;
+    Interface* operator->() const { return p_; }
+    Interface* get() const { return p_; }
+    void** Sortie() { return reinterpret_cast<void**>(&p_); }
+
+private:
+    Interface* p_ = nullptr;
+};
+
+// The server: a Lexigarde.dll file loaded by the tool, or (on Windows, when
+// no file is named) whatever COM finds through the registry.
+class Serveur {
+public:
+    // `fichier` empty: COM on Windows, the Lexigarde.dll beside the tool on Linux.
+    explicit Serveur(const std::string& fichier);
+    ~Serveur();
+    Serveur(const Serveur&) = delete;
+    Serveur& operator=(const Serveur&) = delete;
+
+    Reference<IValiderMotsCles> CreerValidateur();
+    Reference<ITraduireASCIIMeta> CreerTraducteur();
+
+    // The loaded file's exports; throws Erreur when the file lacks one or
+    // the server comes through COM.
+    HRESULT Enregistrer();
+    HRESULT Desenregistrer();
+
+    // Where the server comes from, for people.
+    std::string Origine() const;
+    bool ParCom() const { return module_ == nullptr; }
+
+private:
+    void* Export(const char* nom) const;
+    // A new object of the class, holding the interface asked for.
+    void* Creer(REFCLSID clsid, const char* progId, REFIID iid);
+
+    HMODULE module_ = nullptr;
+    std::string chemin_;
+    bool comInitialise_ = false;
+};
+
+// The Lexigarde.dll beside the running tool.
+std::string ModuleVoisin();
+
+#endif

@@ -1,0 +1,111 @@
+#include "traduction.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "composants.h"
+
+namespace {
+
+constexpr std::size_t tailleBloc = 1 << 16;
+constexpr std::size_t tailleSortie = 1 << 18;
+constexpr std::size_t premiersGardes = 10;
+
+} // namespace
+
+Traduction::Traduction(ITraduireASCIIMeta* traducteur, Codage codage, std::FILE* sortie,
+                       std::function<void(std::uint64_t)> progres)
+    : traducteur_(traducteur), codage_(codage), sortie_(sortie), progres_(std::move(progres)),
+      tampon_(tailleSortie) {}
+
+void Traduction::Vider() {
+    if (rempli_ != 0 && std::fwrite(tampon_.data(), 1, rempli_, sortie_) != rempli_)
+        throw Erreur(std::string("cannot write the output: ") + std::strerror(errno));
+    rempli_ = 0;
+}
+
+void Traduction::Ecrire(const char* octets, std::size_t taille) {
+    if (rempli_ + taille > tampon_.size()) Vider();
+    std::memcpy(tampon_.data() + rempli_, octets, taille);
+    rempli_ += taille;
+}
+
+void Traduction::Terminer() {
+    Vider();
+    if (std::fflush(sortie_) != 0)
+        throw Erreur(std::string("cannot write the output: ") + std::strerror(errno));
+}
+
+void Traduction::Caractere(std::uint32_t code, std::uint64_t position, const std::string& nom) {
+    ++bilan_.caracteres;
+    if (code > 0xFF) {
+        // Beyond Latin-1 the component has nothing to say; HTML's numeric
+        // reference keeps the character.
+        char reference[16];
+        const int n = std::snprintf(reference, sizeof reference, "&#%u;", static_cast<unsigned>(code));
+        Ecrire(reference, static_cast<std::size_t>(n));
+        return;
+    }
+    ResultatTraduction resultat;
+    const HRESULT hr = traducteur_->Traduire(static_cast<unsigned char>(code), &resultat);
+    if (FAILED(hr) || resultat.longueur < 0 || resultat.longueur > 64)
+        throw Erreur("Traduire failed on character " + std::to_string(code) + ": " + DecrireHResult(hr));
+    if (resultat.longueur == 0) {
+        if (bilan_.premiers.size() < premiersGardes) bilan_.premiers.push_back({nom, position, code});
+        ++bilan_.sansTexte;
+        return;
+    }
+    Ecrire(resultat.texte, static_cast<std::size_t>(resultat.longueur));
+}
+
+void Traduction::Traduire(std::FILE* entree, const std::string& nom) {
+    std::vector<unsigned char> bloc(tailleBloc);
+    std::uint64_t position = 0;
+    // UTF-8 state, carried across blocks.
+    std::uint32_t code = 0;
+    int restants = 0;
+    std::uint64_t debut = 0;
+    std::uint32_t minimum = 0;
+    auto invalide = [&](std::uint64_t ou) {
+        throw Erreur(nom + ": invalid UTF-8 at byte offset " + std::to_string(ou));
+    };
+
+    for (;;) {
+        const std::size_t lus = std::fread(bloc.data(), 1, bloc.size(), entree);
+        if (lus == 0) {
+            if (std::ferror(entree)) throw Erreur(nom + ": read error: " + std::strerror(errno));
+            break;
+        }
+        for (std::size_t i = 0; i < lus; ++i, ++position) {
+            const unsigned char octet = bloc[i];
+            if (codage_ == Codage::Latin1) {
+                Caractere(octet, position, nom);
+                continue;
+            }
+            if (restants > 0) {
+                if ((octet & 0xC0) != 0x80) invalide(debut);
+                code = (code << 6) | (octet & 0x3F);
+                if (--restants == 0) {
+                    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) invalide(debut);
+                    Caractere(code, debut, nom);
+                }
+                continue;
+            }
+            debut = position;
+            if (octet < 0x80) {
+                Caractere(octet, position, nom);
+            } else if (octet >= 0xC2 && octet <= 0xDF) {
+                code = octet & 0x1F, restants = 1, minimum = 0x80;
+            } else if (octet >= 0xE0 && octet <= 0xEF) {
+                code = octet & 0x0F, restants = 2, minimum = 0x800;
+            } else if (octet >= 0xF0 && octet <= 0xF4) {
+                code = octet & 0x07, restants = 3, minimum = 0x10000;
+            } else {
+                invalide(position);
+            }
+        }
+        lus_ += lus;
+        if (progres_) progres_(lus_);
+    }
+    if (restants > 0) invalide(debut);
+}
