@@ -140,7 +140,6 @@ private:
 };
 
 int Traduire(Serveur& serveur, const OptionsTraduction& options) {
-    auto traducteur = serveur.CreerTraducteur();
     std::vector<std::string> entrees = options.fichiers;
     if (entrees.empty()) entrees.push_back("-");
 
@@ -180,6 +179,7 @@ int Traduire(Serveur& serveur, const OptionsTraduction& options) {
     std::unique_ptr<FichierSortie> fichier;
     int statut = 0;
     try {
+        auto traducteur = serveur.CreerTraducteur();
         if (!options.sortie.empty() && options.sortie != "-") fichier = std::make_unique<FichierSortie>(options.sortie);
         Progres progres(total, options.progres);
         Traduction traduction(traducteur.get(), options.utf8 ? Codage::Utf8 : Codage::Latin1,
