@@ -15,6 +15,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     [ -f "$WINEPREFIX/system.reg" ] || "$chargeur" wineboot.exe -i </dev/null >"$WINEPREFIX.log" 2>&1
   ) 9>"$WINEPREFIX.lock"
 fi
+# 32-bit programs run under user-mode emulation on this kind of machine,
+# which cannot be trusted with many threads at once; the tests that need
+# that say so and skip.
+if grep -qs '^enabled' /proc/sys/fs/binfmt_misc/lexigarde-i386 /proc/sys/fs/binfmt_misc/qemu-i386 &&
+  [ "$(basename "$chargeur")" = wine ]; then
+  export LEXIGARDE_EMULATION_I386=1
+fi
 # Keep one server up between the test programs, away from our pipes.
 /usr/lib/wine/wineserver64 -p30 </dev/null >/dev/null 2>&1 || true
 exec "$chargeur" "$@"

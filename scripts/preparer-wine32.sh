@@ -18,10 +18,11 @@ fi
 
 installer() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-    wine wine32:i386 wine64 qemu-user >/tmp/preparer-wine32-apt.log 2>&1
+    wine wine32:i386 wine64 qemu-user libgcc-s1:i386 >/tmp/preparer-wine32-apt.log 2>&1
 }
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed" ||
-  ! dpkg-query -W -f='${Status}' qemu-user 2>/dev/null | grep -q "ok installed"; then
+  ! dpkg-query -W -f='${Status}' qemu-user 2>/dev/null | grep -q "ok installed" ||
+  ! dpkg-query -W -f='${Status}' libgcc-s1:i386 2>/dev/null | grep -q "ok installed"; then
   apt-get update -q >/dev/null 2>&1 || true
   if ! installer; then
     # The i386 index of the security suite can lag behind the amd64 one,

@@ -184,6 +184,7 @@ TEST_F(Activation, LockServerRetientLeModuleSurToutesLesFabriques) {
 }
 
 TEST_F(Activation, DesThreadsPartagentObjetsEtVerrousSansPerdreDeCompte) {
+    SAUTER_SOUS_EMULATION_I386();
     constexpr int threads = 4, tours = 2000;
     IValiderMotsCles* partage = Module().CreerValidateur();
     IClassFactory* fabriquePartagee = Fabrique(CLSID_TraducteurASCIIMeta);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "module/compteur_module.h"
+#include "support/essais.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ TEST(CompteurModule, UnIncrementQuiRevientAZeroNeSignalePas) {
 }
 
 TEST(CompteurModule, NePerdAucunChangementEntreThreads) {
+    SAUTER_SOUS_EMULATION_I386();
     CompteurModule compteur;
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {

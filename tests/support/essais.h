@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <ostream>
 #include <string>
 
@@ -30,6 +31,15 @@ inline void PrintTo(const Hr& hr, std::ostream* flux) {
 }
 #define EXPECT_HR(attendu, expression) EXPECT_EQ(Hr{attendu}, Hr{expression})
 #define ASSERT_HR(attendu, expression) ASSERT_EQ(Hr{attendu}, Hr{expression})
+
+// Under user-mode emulation of 32-bit x86 (qemu), threads that contend
+// hard crash the emulator itself (seen as "stack smashing detected" inside
+// Wine); tests that need that skip there, saying why.
+#define SAUTER_SOUS_EMULATION_I386()                                                       \
+    do {                                                                                  \
+        if (std::getenv("LEXIGARDE_EMULATION_I386") != nullptr)                            \
+            GTEST_SKIP() << "many contending threads crash qemu's i386 user-mode emulation"; \
+    } while (0)
 
 // A pointer value no call should leave behind: proves out-pointers are written.
 inline void* const sentinelle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xDEADBEEF));

@@ -50,6 +50,28 @@ TEST_F(ComReel, CoCreateInstanceParChaqueProgIdDonneDesComposantsQuiRepondent) {
     EXPECT_EQ(nullptr, rien);
 }
 
+TEST_F(ComReel, DesMilliersDObjetsCreesParCoCreateInstanceRepondentJuste) {
+    int erreurs = 0;
+    for (int i = 0; i < 2000; ++i) {
+        IValiderMotsCles* validateur = nullptr;
+        ITraduireASCIIMeta* traducteur = nullptr;
+        if (FAILED(CoCreateInstance(CLSID_Lexigarde, nullptr, CLSCTX_INPROC_SERVER, IID_IValiderMotsCles,
+                                    reinterpret_cast<void**>(&validateur))) ||
+            FAILED(CoCreateInstance(CLSID_TraducteurASCIIMeta, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_ITraduireASCIIMeta, reinterpret_cast<void**>(&traducteur)))) {
+            ADD_FAILURE() << "CoCreateInstance failed at " << i;
+            break;
+        }
+        bool motCle = false;
+        erreurs += validateur->Valider(i % 2 ? "friend" : "friends", &motCle) != S_OK || motCle != (i % 2 == 1);
+        ResultatTraduction resultat;
+        erreurs += traducteur->Traduire('<', &resultat) != S_OK || resultat.longueur != 4;
+        erreurs += validateur->Release() != 0;
+        erreurs += traducteur->Release() != 0;
+    }
+    EXPECT_EQ(0, erreurs);
+}
+
 // Only COM holds the module here: it must stay while an object or a server
 // lock lives, and go once DllCanUnloadNow says S_OK.
 TEST(ComReelDechargement, LeRuntimeGardeLeModuleTantQuUnObjetOuUnVerrouVit) {
