@@ -21,11 +21,14 @@ attendre_erreur() { grep -q "$1" erreurs && ok || ko "$2: standard error lacks '
 cp "$echantillons/texte-latin1.txt" texte.txt
 cp "$echantillons/mots.txt" mots.txt
 
-# Registered first: on Windows the tool reaches the components through COM
-# by default, which finds them through what registration wrote.
-"$@" register >sortie 2>erreurs; statut=$?
-attendre_statut 0 "register"
-grep -q 'DllRegisterServer in .*Lexigarde.dll: 0x00000000 (S_OK' sortie && ok || ko "register: $(cat sortie)"
+# On Windows the tool reaches the components through COM by default, which
+# finds them through what registration wrote: registered first (a short run
+# finds them registered by Wine's regsvr32 already).
+if [ "$court" -eq 0 ]; then
+  "$@" register >sortie 2>erreurs; statut=$?
+  attendre_statut 0 "register"
+  grep -q 'DllRegisterServer in .*Lexigarde.dll: 0x00000000 (S_OK' sortie && ok || ko "register: $(cat sortie)"
+fi
 
 # The sample text gives the expected HTML exactly, from a file and from stdin.
 "$@" translate texte.txt >sortie 2>erreurs; statut=$?
@@ -38,8 +41,6 @@ attendre_fichier sortie "$echantillons/texte-latin1.html" "translate texte.txt"
 attendre_statut 1 "check < mots.txt"
 grep -qx 'reinterpret_cast: keyword' sortie && grep -qx 'Class: not a keyword' sortie &&
   [ "$(wc -l <sortie)" -eq "$(wc -l <mots.txt)" ] && ok || ko "check < mots.txt: $(cat sortie)"
-"$@" check asm while >sortie 2>erreurs; statut=$?
-attendre_statut 0 "check asm while"
 
 # Invalid UTF-8 names its byte offset, and no output file is left behind.
 printf 'abc\303\251\377def' >invalide.txt
@@ -49,6 +50,9 @@ attendre_erreur 'invalid UTF-8 at byte offset 5' "translate --utf8 invalid"
 [ ! -e sortie.html ] && [ -z "$(ls | grep lexigarde-)" ] && ok || ko "a partial output file was left: $(ls)"
 
 if [ "$court" -eq 0 ]; then
+  "$@" check asm while >sortie 2>erreurs; statut=$?
+  attendre_statut 0 "check asm while"
+
   "$@" translate <texte.txt >sortie 2>erreurs; statut=$?
   attendre_statut 0 "translate < texte.txt"
   attendre_fichier sortie "$echantillons/texte-latin1.html" "translate < texte.txt"
@@ -122,10 +126,10 @@ if [ "$court" -eq 0 ]; then
   attendre_statut 2 "an unknown option"
   "$@" --module absent/Lexigarde.dll check if >sortie 2>erreurs; statut=$?
   attendre_statut 2 "a module that does not exist"
-fi
 
-"$@" unregister >sortie 2>erreurs; statut=$?
-attendre_statut 0 "unregister"
+  "$@" unregister >sortie 2>erreurs; statut=$?
+  attendre_statut 0 "unregister"
+fi
 
 echo "test_outil: $reussites passed, $echecs failed"
 [ "$echecs" -eq 0 ]

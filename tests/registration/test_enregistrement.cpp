@@ -144,7 +144,8 @@ TEST(EnregistrementRenomme, UnModuleRenommeEnregistreSonPropreChemin) {
     fs::copy_file(fs::path(DossierDuProgramme()) / "Lexigarde.dll", copie,
                   fs::copy_options::overwrite_existing);
     {
-        ModuleLexigarde module(copie.native());
+        const std::u16string cheminCopie = copie.u16string();
+        ModuleLexigarde module(TexteLarge(cheminCopie.begin(), cheminCopie.end()));
         const auto enregistrer = module.Export<PFN_DllRegisterServer>("DllRegisterServer");
         const auto desenregistrer = module.Export<PFN_DllUnregisterServer>("DllUnregisterServer");
         ASSERT_HR(S_OK, enregistrer());

@@ -78,8 +78,11 @@ TEST_F(RefusRegistre, UneCleIndelebileFaitEchouerLeDesenregistrementMaisPasLesAu
         ASSERT_EQ(ERROR_SUCCESS, PlateformeRefuserAcces(HKEY_CLASSES_ROOT, Large(protegee).c_str(), DELETE));
         EXPECT_HR(SELFREG_E_CLASS, desenregistrer_());
         EXPECT_TRUE(CleExiste(Large(protegee)));
-        for (const std::string& arbre : {"CLSID\\" + T, V, P})
-            if (protegee.rfind(arbre, 0) != 0) EXPECT_FALSE(CleExiste(Large(arbre))) << arbre;
+        for (const std::string& arbre : {"CLSID\\" + T, V, P}) {
+            if (protegee.rfind(arbre, 0) != 0) {
+                EXPECT_FALSE(CleExiste(Large(arbre))) << arbre;
+            }
+        }
         for (const char* cle : clesTraducteur) EXPECT_FALSE(CleExiste(Large(cle))) << cle;
         ASSERT_EQ(ERROR_SUCCESS, PlateformeRefuserAcces(HKEY_CLASSES_ROOT, Large(protegee).c_str(), 0));
         EXPECT_HR(S_OK, desenregistrer_());

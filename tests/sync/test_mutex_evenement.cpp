@@ -8,6 +8,7 @@
 #include "plateforme.h"
 #include "sync/evenement.h"
 #include "sync/mutex.h"
+#include "support/essais.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ bool AutreThreadObtient(IMutex* mutex) {
 }
 
 TEST(MutexWin32, UnVerrouillageImmediatObtientUnMutexLibreEtLeRefuseAUnAutreThread) {
+    SAUTER_SOUS_EMULATION_I386();
     MutexPtr mutex;
     ASSERT_TRUE(mutex->Verrouiller(0));
     EXPECT_FALSE(AutreThreadObtient(mutex.m));
@@ -41,6 +43,7 @@ TEST(MutexWin32, UnVerrouillageImmediatObtientUnMutexLibreEtLeRefuseAUnAutreThre
 }
 
 TEST(MutexWin32, EstReentrantPourSonProprietaire) {
+    SAUTER_SOUS_EMULATION_I386();
     MutexPtr mutex;
     ASSERT_TRUE(mutex->Verrouiller());
     ASSERT_TRUE(mutex->Verrouiller(0));
@@ -51,6 +54,7 @@ TEST(MutexWin32, EstReentrantPourSonProprietaire) {
 }
 
 TEST(MutexWin32, UnAutreThreadNePeutPasLeLiberer) {
+    SAUTER_SOUS_EMULATION_I386();
     MutexPtr mutex;
     ASSERT_TRUE(mutex->Verrouiller());
     std::thread([&] { mutex->Deverrouiller(); }).join();
@@ -59,6 +63,7 @@ TEST(MutexWin32, UnAutreThreadNePeutPasLeLiberer) {
 }
 
 TEST(MutexWin32, UnMutexAbandonneEstObtenuMaisSignaleParFaux) {
+    SAUTER_SOUS_EMULATION_I386();
     MutexPtr mutex;
     std::thread([&] { ASSERT_TRUE(mutex->Verrouiller()); }).join();
     EXPECT_FALSE(mutex->Verrouiller());
@@ -69,6 +74,7 @@ TEST(MutexWin32, UnMutexAbandonneEstObtenuMaisSignaleParFaux) {
 }
 
 TEST(MutexWin32, UneAttenteLimiteeExpirepuisAboutitQuandLeProprietaireLibere) {
+    SAUTER_SOUS_EMULATION_I386();
     MutexPtr mutex;
     std::atomic<bool> tenu{false}, liberer{false};
     std::thread proprietaire([&] {
@@ -103,6 +109,7 @@ TEST(EvenementWin32, ResteSignaleJusquAReinitialiser) {
 }
 
 TEST(EvenementWin32, LibereTousLesThreadsQuiAttendent) {
+    SAUTER_SOUS_EMULATION_I386();
     EvenementPtr evenement;
     std::atomic<int> liberes{0};
     std::thread a([&] { liberes += evenement->Attendre(60000); });
