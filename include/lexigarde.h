@@ -54,8 +54,7 @@ struct IValiderMotsCles : public IUnknown {
 
 /* Turns one Latin-1 character into its HTML text. */
 struct ITraduireASCIIMeta : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Traduire(unsigned char caractere,
-                                               ResultatTraduction* resultat) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Traduire(unsigned char caractere, ResultatTraduction* resultat) = 0;
 };
 
 #else
@@ -76,8 +75,8 @@ typedef struct ITraduireASCIIMetaVtbl {
     HRESULT(STDMETHODCALLTYPE* QueryInterface)(ITraduireASCIIMeta* This, REFIID riid, void** ppv);
     ULONG(STDMETHODCALLTYPE* AddRef)(ITraduireASCIIMeta* This);
     ULONG(STDMETHODCALLTYPE* Release)(ITraduireASCIIMeta* This);
-    HRESULT(STDMETHODCALLTYPE* Traduire)(ITraduireASCIIMeta* This, unsigned char caractere,
-                                         ResultatTraduction* resultat);
+    HRESULT(STDMETHODCALLTYPE* Traduire)
+    (ITraduireASCIIMeta* This, unsigned char caractere, ResultatTraduction* resultat);
 } ITraduireASCIIMetaVtbl;
 struct ITraduireASCIIMeta {
     CONST_VTBL ITraduireASCIIMetaVtbl* lpVtbl;
@@ -86,8 +85,7 @@ struct ITraduireASCIIMeta {
 #endif
 
 /* The exports of Lexigarde.dll, for clients that load it themselves. */
-typedef HRESULT(STDMETHODCALLTYPE* PFN_DllGetClassObject)(REFCLSID rclsid, REFIID riid,
-                                                          void** ppv);
+typedef HRESULT(STDMETHODCALLTYPE* PFN_DllGetClassObject)(REFCLSID rclsid, REFIID riid, void** ppv);
 typedef HRESULT(STDMETHODCALLTYPE* PFN_DllCanUnloadNow)(void);
 typedef HRESULT(STDMETHODCALLTYPE* PFN_DllRegisterServer)(void);
 typedef HRESULT(STDMETHODCALLTYPE* PFN_DllUnregisterServer)(void);

@@ -37,9 +37,7 @@ HRESULT IClassFactoryImpl::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-ULONG IClassFactoryImpl::AddRef() {
-    return nombreReferences.fetch_add(1, std::memory_order_relaxed) + 1;
-}
+ULONG IClassFactoryImpl::AddRef() { return nombreReferences.fetch_add(1, std::memory_order_relaxed) + 1; }
 
 ULONG IClassFactoryImpl::Release() {
     const ULONG reste = nombreReferences.fetch_sub(1, std::memory_order_acq_rel) - 1;
@@ -61,7 +59,6 @@ HRESULT FabriqueLexigarde::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void
     return CreerObjet<Lexigarde>(pUnkOuter, riid, ppv);
 }
 
-HRESULT FabriqueTraducteurASCIIMeta::CreateInstance(IUnknown* pUnkOuter, REFIID riid,
-                                                    void** ppv) {
+HRESULT FabriqueTraducteurASCIIMeta::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) {
     return CreerObjet<TraducteurASCIIMeta>(pUnkOuter, riid, ppv);
 }

@@ -28,14 +28,12 @@ private:
 
 class FabriqueLexigarde : public IClassFactoryImpl {
 public:
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
-                                             void** ppv) override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override;
 };
 
 class FabriqueTraducteurASCIIMeta : public IClassFactoryImpl {
 public:
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
-                                             void** ppv) override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override;
 };
 
 #endif

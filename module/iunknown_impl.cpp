@@ -14,8 +14,7 @@ ULONG IUnknownImpl::Release() {
     return reste;
 }
 
-HRESULT IUnknownImpl::RepondreA(REFIID riid, REFIID iidPropre, IUnknown* partieInterface,
-                                void** ppv) {
+HRESULT IUnknownImpl::RepondreA(REFIID riid, REFIID iidPropre, IUnknown* partieInterface, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     if (!IsEqualGUID(riid, IID_IUnknown) && !IsEqualGUID(riid, iidPropre)) {
         *ppv = nullptr;

@@ -7,10 +7,10 @@
 namespace {
 
 // Fixed key and value names, built on first use.
-#define NOM_FIXE(fonction, texte)                             \
-    const TexteLarge& fonction() {                            \
-        static const TexteLarge nom = ElargirTexte(texte);    \
-        return nom;                                           \
+#define NOM_FIXE(fonction, texte)                          \
+    const TexteLarge& fonction() {                         \
+        static const TexteLarge nom = ElargirTexte(texte); \
+        return nom;                                        \
     }
 NOM_FIXE(NomInprocServer32, "InprocServer32")
 NOM_FIXE(NomLocalServer32, "LocalServer32")
@@ -27,30 +27,28 @@ NOM_FIXE(NomCurVer, "CurVer")
 // would name the host program (regsvr32.exe) as the server.
 HMODULE CeModule(const TexteLarge& nomModule) {
     HMODULE module = GetModuleHandleW(nomModule.c_str());
-    if (module == nullptr &&
-        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&CeModule), &module))
-        module = nullptr;
+    if (module != nullptr) return module;
+    constexpr DWORD parAdresse =
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    if (!GetModuleHandleExW(parAdresse, reinterpret_cast<LPCWSTR>(&CeModule), &module)) return nullptr;
     return module;
 }
 
-bool EstSupprimee(LONG resultat) {
-    return resultat == ERROR_SUCCESS || resultat == ERROR_FILE_NOT_FOUND;
-}
+bool EstSupprimee(LONG resultat) { return resultat == ERROR_SUCCESS || resultat == ERROR_FILE_NOT_FOUND; }
 
 } // namespace
 
 bool EnregistrerServeur(const TexteLarge& nomModule, const TexteLarge& cheminModule,
                         const TexteLarge& cleCLSID, const TexteLarge& modeleThreading) {
-    if (nomModule.find(NomExe()) != TexteLarge::npos) return CreerCle(cleCLSID, NomLocalServer32(), cheminModule);
+    if (nomModule.find(NomExe()) != TexteLarge::npos)
+        return CreerCle(cleCLSID, NomLocalServer32(), cheminModule);
     if (!CreerCle(cleCLSID, NomInprocServer32(), cheminModule)) return false;
     return DefinirValeur(cleCLSID + Separateur() + NomInprocServer32(), NomThreadingModel(), modeleThreading);
 }
 
-HRESULT EnregistrerComposant(const std::string& nomModule, REFCLSID clsid,
-                             const std::string& description, const std::string& progIdIndependant,
-                             const std::string& progId, const char* modeleThreading) {
+HRESULT EnregistrerComposant(const std::string& nomModule, REFCLSID clsid, const std::string& description,
+                             const std::string& progIdIndependant, const std::string& progId,
+                             const char* modeleThreading) {
     const TexteLarge nom = ElargirTexte(nomModule);
     const TexteLarge descriptionLarge = ElargirTexte(description);
     const TexteLarge independant = ElargirTexte(progIdIndependant);
@@ -67,15 +65,14 @@ HRESULT EnregistrerComposant(const std::string& nomModule, REFCLSID clsid,
     const TexteLarge rien;
 
     // In the order of writing; the first step that fails ends the class.
-    const bool ecrit = CreerCle(cleCLSID, rien, descriptionLarge) &&
-                       EnregistrerServeur(nom, cheminModule, cleCLSID, modele) &&
-                       CreerCle(cleCLSID, NomProgID(), versionne) &&
-                       CreerCle(cleCLSID, NomVersionIndependentProgID(), independant) &&
-                       CreerCle(independant, rien, descriptionLarge) &&
-                       CreerCle(independant, NomCLSID(), texteClsid) &&
-                       CreerCle(independant, NomCurVer(), versionne) &&
-                       CreerCle(versionne, rien, descriptionLarge) &&
-                       CreerCle(versionne, NomCLSID(), texteClsid);
+    const bool ecrit =
+        CreerCle(cleCLSID, rien, descriptionLarge) &&
+        EnregistrerServeur(nom, cheminModule, cleCLSID, modele) &&
+        CreerCle(cleCLSID, NomProgID(), versionne) &&
+        CreerCle(cleCLSID, NomVersionIndependentProgID(), independant) &&
+        CreerCle(independant, rien, descriptionLarge) && CreerCle(independant, NomCLSID(), texteClsid) &&
+        CreerCle(independant, NomCurVer(), versionne) && CreerCle(versionne, rien, descriptionLarge) &&
+        CreerCle(versionne, NomCLSID(), texteClsid);
     return ecrit ? S_OK : SELFREG_E_CLASS;
 }
 
@@ -109,8 +106,8 @@ STDAPI DllUnregisterServer() {
     try {
         const HRESULT lexigarde =
             DesenregistrerComposant(CLSID_Lexigarde, progIdIndependantLexigarde, progIdLexigarde);
-        const HRESULT traducteur = DesenregistrerComposant(
-            CLSID_TraducteurASCIIMeta, progIdIndependantTraducteur, progIdTraducteur);
+        const HRESULT traducteur =
+            DesenregistrerComposant(CLSID_TraducteurASCIIMeta, progIdIndependantTraducteur, progIdTraducteur);
         return FAILED(lexigarde) ? lexigarde : traducteur;
     } catch (...) {
         return E_OUTOFMEMORY;

@@ -9,9 +9,9 @@
 // Writes the class key, server key and ProgID keys of one class below
 // HKEY_CLASSES_ROOT. S_OK, or SELFREG_E_CLASS at the first step that fails;
 // what was written before stays. `modeleThreading` may be null.
-HRESULT EnregistrerComposant(const std::string& nomModule, REFCLSID clsid,
-                             const std::string& description, const std::string& progIdIndependant,
-                             const std::string& progId, const char* modeleThreading);
+HRESULT EnregistrerComposant(const std::string& nomModule, REFCLSID clsid, const std::string& description,
+                             const std::string& progIdIndependant, const std::string& progId,
+                             const char* modeleThreading);
 
 // The server key: LocalServer32 for an executable, else InprocServer32 and
 // its ThreadingModel value (written only when not empty).

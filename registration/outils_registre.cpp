@@ -65,8 +65,7 @@ bool CreerCle(const TexteLarge& cle, const TexteLarge& sousCle, const TexteLarge
 
 bool DefinirValeur(const TexteLarge& cle, const TexteLarge& nomValeur, const TexteLarge& valeur) {
     CleRegistre ouverte;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, cle.c_str(), 0, KEY_SET_VALUE, ouverte.Adresse()) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, cle.c_str(), 0, KEY_SET_VALUE, ouverte.Adresse()) != ERROR_SUCCESS)
         return false;
     return valeur.empty() || EcrireTexte(ouverte.Get(), nomValeur.c_str(), valeur) == ERROR_SUCCESS;
 }

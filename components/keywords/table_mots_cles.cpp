@@ -4,6 +4,8 @@
 #include <cstring>
 
 TableMotsCles::TableMotsCles() {
+    // In groups of kind, as they are appended; the sort below orders them.
+    // clang-format off
     mots = {
         "if", "else", "goto", "switch", "do", "while", "for",
         "public", "private", "protected",
@@ -17,6 +19,7 @@ TableMotsCles::TableMotsCles() {
         "asm", "auto", "break", "case", "continue", "default", "explicit", "export", "friend",
         "inline", "mutable", "register", "sizeof", "this", "typeid", "virtual",
     };
+    // clang-format on
     std::sort(mots.begin(), mots.end(),
               [](const std::string& a, const std::string& b) { return Precede(a, b); });
 }

@@ -9,6 +9,7 @@ struct Entite {
 
 // The HTML metacharacters, the angle quotation marks and the accented
 // letters of French. The other upper-half characters have no text.
+// clang-format off
 constexpr Entite entitesNommees[] = {
     {0x26, "&amp;"},    {0x3C, "&lt;"},     {0x3E, "&gt;"},     {0xAB, "&laquo;"},
     {0xBB, "&raquo;"},  {0xC0, "&Agrave;"}, {0xC2, "&Acirc;"},  {0xC7, "&Ccedil;"},
@@ -19,6 +20,7 @@ constexpr Entite entitesNommees[] = {
     {0xEE, "&icirc;"},  {0xEF, "&iuml;"},   {0xF4, "&ocirc;"},  {0xFB, "&ucirc;"},
     {0xFC, "&uuml;"},
 };
+// clang-format on
 
 } // namespace
 

@@ -6,8 +6,7 @@
 
 // Implements Traduire; the IUnknown operations come from the object.
 struct ITraduireASCIIMetaImpl : public ITraduireASCIIMeta {
-    HRESULT STDMETHODCALLTYPE Traduire(unsigned char caractere,
-                                       ResultatTraduction* resultat) override;
+    HRESULT STDMETHODCALLTYPE Traduire(unsigned char caractere, ResultatTraduction* resultat) override;
 };
 
 // The Latin-1 to HTML translator. It holds no data: the table is the module's.

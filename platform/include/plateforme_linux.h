@@ -130,8 +130,7 @@ struct IUnknown {
 };
 
 struct IClassFactory : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
-                                                     void** ppvObject) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) = 0;
     virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) = 0;
 };
 #else
@@ -150,8 +149,8 @@ typedef struct IClassFactoryVtbl {
     HRESULT(STDMETHODCALLTYPE* QueryInterface)(IClassFactory* This, REFIID riid, void** ppvObject);
     ULONG(STDMETHODCALLTYPE* AddRef)(IClassFactory* This);
     ULONG(STDMETHODCALLTYPE* Release)(IClassFactory* This);
-    HRESULT(STDMETHODCALLTYPE* CreateInstance)(IClassFactory* This, IUnknown* pUnkOuter,
-                                               REFIID riid, void** ppvObject);
+    HRESULT(STDMETHODCALLTYPE* CreateInstance)
+    (IClassFactory* This, IUnknown* pUnkOuter, REFIID riid, void** ppvObject);
     HRESULT(STDMETHODCALLTYPE* LockServer)(IClassFactory* This, BOOL fLock);
 } IClassFactoryVtbl;
 struct IClassFactory {
@@ -173,11 +172,11 @@ PLATEFORME_API void WINAPI SetLastError(DWORD dwErrCode);
 /* Kernel objects: a recursive mutex owned by a thread, and an event. Handles
  * are checked: a null or closed one fails with ERROR_INVALID_HANDLE. Named
  * objects are not supported (ERROR_NOT_SUPPORTED). */
-PLATEFORME_API HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES lpMutexAttributes,
-                                          BOOL bInitialOwner, LPCWSTR lpName);
+PLATEFORME_API HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES lpMutexAttributes, BOOL bInitialOwner,
+                                          LPCWSTR lpName);
 PLATEFORME_API BOOL WINAPI ReleaseMutex(HANDLE hMutex);
-PLATEFORME_API HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes,
-                                          BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName);
+PLATEFORME_API HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset,
+                                          BOOL bInitialState, LPCWSTR lpName);
 PLATEFORME_API BOOL WINAPI SetEvent(HANDLE hEvent);
 PLATEFORME_API BOOL WINAPI ResetEvent(HANDLE hEvent);
 PLATEFORME_API DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
@@ -241,8 +240,8 @@ PLATEFORME_API DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilenam
 
 PLATEFORME_API LONG WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass,
                                            DWORD dwOptions, REGSAM samDesired,
-                                           const SECURITY_ATTRIBUTES* lpSecurityAttributes,
-                                           PHKEY phkResult, LPDWORD lpdwDisposition);
+                                           const SECURITY_ATTRIBUTES* lpSecurityAttributes, PHKEY phkResult,
+                                           LPDWORD lpdwDisposition);
 PLATEFORME_API LONG WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
                                          PHKEY phkResult);
 PLATEFORME_API LONG WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
@@ -252,9 +251,8 @@ PLATEFORME_API LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDW
 PLATEFORME_API LONG WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName,
                                          LPDWORD lpReserved, LPWSTR lpClass, LPDWORD lpcchClass,
                                          void* lpftLastWriteTime);
-PLATEFORME_API LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName,
-                                         LPDWORD lpcchValueName, LPDWORD lpReserved, LPDWORD lpType,
-                                         LPBYTE lpData, LPDWORD lpcbData);
+PLATEFORME_API LONG WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
+                                         LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
 PLATEFORME_API LONG WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 PLATEFORME_API LONG WINAPI RegCloseKey(HKEY hKey);
 

@@ -226,7 +226,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR nom) {
     // A library loaded with the program, found by name or by address, has
     // no symbol scope of its own until the loader is asked for it by name:
     // ask, look up, and give that reference back.
-    const ModuleCharge charge = ChercherModule([module](const ModuleCharge& m) { return m.poignee == module; });
+    const ModuleCharge charge =
+        ChercherModule([module](const ModuleCharge& m) { return m.poignee == module; });
     if (charge.poignee == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
@@ -295,8 +296,9 @@ BOOL GetModuleHandleExW(DWORD options, LPCWSTR nom, HMODULE* resultat) {
 
 DWORD GetModuleFileNameW(HMODULE poignee, LPWSTR sortie, DWORD taille) {
     const ModuleCharge module =
-        poignee == nullptr ? LeProgramme()
-                           : ChercherModule([poignee](const ModuleCharge& m) { return m.poignee == poignee; });
+        poignee == nullptr
+            ? LeProgramme()
+            : ChercherModule([poignee](const ModuleCharge& m) { return m.poignee == poignee; });
     char tampon[PATH_MAX];
     const char* chemin = module.poignee != nullptr ? CheminAbsolu(module.chemin, tampon) : nullptr;
     if (chemin == nullptr) {

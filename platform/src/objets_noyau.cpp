@@ -210,8 +210,7 @@ BOOL ReleaseMutex(HANDLE poignee) {
     return TRUE;
 }
 
-HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL reinitialisationManuelle, BOOL etatInitial,
-                    LPCWSTR nom) {
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL reinitialisationManuelle, BOOL etatInitial, LPCWSTR nom) {
     if (nom != nullptr) {
         derniereErreur = ERROR_NOT_SUPPORTED;
         return nullptr;

@@ -280,8 +280,8 @@ Registre& LeRegistre() {
 
 extern "C" {
 
-LONG RegCreateKeyExW(HKEY h, LPCWSTR sousCle, DWORD, LPWSTR, DWORD, REGSAM droits,
-                     const SECURITY_ATTRIBUTES*, PHKEY resultat, LPDWORD disposition) {
+LONG RegCreateKeyExW(HKEY h, LPCWSTR sousCle, DWORD, LPWSTR, DWORD, REGSAM droits, const SECURITY_ATTRIBUTES*,
+                     PHKEY resultat, LPDWORD disposition) {
     if (resultat == nullptr) return ERROR_INVALID_PARAMETER;
     *resultat = nullptr;
     VueTexte chemin;
@@ -296,7 +296,8 @@ LONG RegCreateKeyExW(HKEY h, LPCWSTR sousCle, DWORD, LPWSTR, DWORD, REGSAM droit
     std::shared_ptr<Cle> cle = base.cle;
     Descendre(cle, chemin);
     const bool existait = chemin.empty();
-    erreur = existait ? registre.Ouvrir(cle, droits, *resultat) : registre.Creer(*cle, chemin, droits, *resultat);
+    erreur =
+        existait ? registre.Ouvrir(cle, droits, *resultat) : registre.Creer(*cle, chemin, droits, *resultat);
     if (erreur == ERROR_SUCCESS && disposition != nullptr)
         *disposition = existait ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
     return erreur;

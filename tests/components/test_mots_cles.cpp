@@ -10,6 +10,7 @@
 namespace {
 
 // The 63 keywords of C++98, written out again here, apart from the module.
+// clang-format off
 const char* const motsClesCpp98[] = {
     "asm", "auto", "bool", "break", "case", "catch", "char", "class", "const", "const_cast",
     "continue", "default", "delete", "do", "double", "dynamic_cast", "else", "enum", "explicit",
@@ -19,6 +20,7 @@ const char* const motsClesCpp98[] = {
     "switch", "template", "this", "throw", "true", "try", "typedef", "typeid", "typename",
     "union", "unsigned", "using", "virtual", "void", "volatile", "wchar_t", "while",
 };
+// clang-format on
 
 class Validateur : public ClientLexigarde {
 protected:
@@ -48,6 +50,7 @@ TEST_F(Validateur, ReconnaitChacunDesSoixanteTroisMotsCles) {
 }
 
 TEST_F(Validateur, RefuseLesMotsVoisins) {
+    // clang-format off
     const std::vector<std::string> voisins = {
         "", "If", "IF", " if", "if ", "con", "cons", "consts", "const_", "const_casts",
         "stati", "statics", "static_", "struc", "structs", "d", "dou", "doubles", "dynamic",
@@ -58,6 +61,7 @@ TEST_F(Validateur, RefuseLesMotsVoisins) {
         "\xE9", "\xFF\xFF", "i\x80", "if\tx", std::string(10000, 'a'),
         std::string(1 << 16, '\xFF'), "reinterpret_castreinterpret_cast",
     };
+    // clang-format on
     for (const std::string& mot : voisins) EXPECT_FALSE(EstMotCle(mot)) << '"' << mot << '"';
 }
 

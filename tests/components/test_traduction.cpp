@@ -15,9 +15,9 @@ std::string TexteAttendu(int code) {
         {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {0xAB, "&laquo;"}, {0xBB, "&raquo;"},
     };
     static const std::map<int, std::string> lettres = {
-        {0xC0, "Agrave"}, {0xC2, "Acirc"}, {0xC7, "Ccedil"}, {0xC8, "Egrave"}, {0xC9, "Eacute"},
-        {0xCA, "Ecirc"},  {0xCB, "Euml"},  {0xCE, "Icirc"},  {0xCF, "Iuml"},   {0xD4, "Ocirc"},
-        {0xDB, "Ucirc"},  {0xDC, "Uuml"},
+        {0xC0, "Agrave"}, {0xC2, "Acirc"}, {0xC7, "Ccedil"}, {0xC8, "Egrave"},
+        {0xC9, "Eacute"}, {0xCA, "Ecirc"}, {0xCB, "Euml"},   {0xCE, "Icirc"},
+        {0xCF, "Iuml"},   {0xD4, "Ocirc"}, {0xDB, "Ucirc"},  {0xDC, "Uuml"},
     };
     if (nommes.count(code)) return nommes.at(code);
     if (lettres.count(code)) return "&" + lettres.at(code) + ";";
@@ -77,10 +77,9 @@ TEST_F(Traducteur, RendLesCasRemarquablesOctetPourOctet) {
         const char* texte;
         LONG longueur;
     };
-    for (const Cas& cas : {Cas{'<', "&lt;", 4}, Cas{'&', "&amp;", 5}, Cas{'"', "\"", 1},
-                           Cas{'\'', "'", 1}, Cas{0, "", 1}, Cas{127, "\x7F", 1},
-                           Cas{233, "&eacute;", 8}, Cas{235, "&euml;", 6}, Cas{171, "&laquo;", 7},
-                           Cas{160, "", 0}, Cas{228, "", 0}, Cas{255, "", 0}}) {
+    for (const Cas& cas : {Cas{'<', "&lt;", 4}, Cas{'&', "&amp;", 5}, Cas{'"', "\"", 1}, Cas{'\'', "'", 1},
+                           Cas{0, "", 1}, Cas{127, "\x7F", 1}, Cas{233, "&eacute;", 8}, Cas{235, "&euml;", 6},
+                           Cas{171, "&laquo;", 7}, Cas{160, "", 0}, Cas{228, "", 0}, Cas{255, "", 0}}) {
         BlocEssai bloc;
         ASSERT_HR(S_OK, traducteur_->Traduire(cas.code, bloc.Resultat()));
         EXPECT_EQ(cas.longueur, bloc.Resultat()->longueur) << int(cas.code);
@@ -88,8 +87,6 @@ TEST_F(Traducteur, RendLesCasRemarquablesOctetPourOctet) {
     }
 }
 
-TEST_F(Traducteur, RefuseUnEnregistrementNul) {
-    EXPECT_HR(E_POINTER, traducteur_->Traduire('a', nullptr));
-}
+TEST_F(Traducteur, RefuseUnEnregistrementNul) { EXPECT_HR(E_POINTER, traducteur_->Traduire('a', nullptr)); }
 
 } // namespace

@@ -22,7 +22,8 @@ int ClientCEssayer(PFN_DllGetClassObject obtenir) {
     if (etape) return etape;
 
     if (FAILED(obtenir(&CLSID_TraducteurASCIIMeta, &IID_IClassFactory, (void**)&fabrique))) return 5;
-    if (FAILED(fabrique->lpVtbl->CreateInstance(fabrique, NULL, &IID_ITraduireASCIIMeta, (void**)&traducteur)))
+    if (FAILED(
+            fabrique->lpVtbl->CreateInstance(fabrique, NULL, &IID_ITraduireASCIIMeta, (void**)&traducteur)))
         etape = 6;
     fabrique->lpVtbl->Release(fabrique);
     if (etape) return etape;

@@ -60,7 +60,8 @@ TEST_F(Activation, ChaqueAppelDonneUneNouvelleFabriqueQuiNeRetientPasLeModule) {
 
 TEST_F(Activation, RefuseLesClassesEtInterfacesInconnuesEnAnnulantLePointeur) {
     void* ppv = sentinelle;
-    EXPECT_HR(CLASS_E_CLASSNOTAVAILABLE, Module().DllGetClassObject(IID_IValiderMotsCles, IID_IClassFactory, &ppv));
+    EXPECT_HR(CLASS_E_CLASSNOTAVAILABLE,
+              Module().DllGetClassObject(IID_IValiderMotsCles, IID_IClassFactory, &ppv));
     EXPECT_EQ(nullptr, ppv);
     GUID presque = CLSID_Lexigarde;
     presque.Data4[7] ^= 1;

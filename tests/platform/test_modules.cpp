@@ -46,7 +46,8 @@ TEST(ModulesLinux, GetModuleHandleWTrouveUnModuleChargeParSonNomSansEgardALaCass
 TEST(ModulesLinux, GetModuleHandleExWDepuisUneAdresseDonneLeModuleQuiLaContient) {
     const HMODULE module = GetModuleHandleW(plateforme.c_str());
     const auto dedans = reinterpret_cast<LPCWSTR>(GetProcAddress(module, "RegCloseKey"));
-    constexpr DWORD options = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    constexpr DWORD options =
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
     HMODULE trouve = nullptr;
     ASSERT_TRUE(GetModuleHandleExW(options, dedans, &trouve));
     EXPECT_EQ(module, trouve);
@@ -66,7 +67,8 @@ TEST(ModulesLinux, GetModuleHandleExWAjouteUneReferenceQueFreeLibraryRetire) {
     ASSERT_NE(nullptr, charge);
     HMODULE reference = nullptr, sansReference = nullptr;
     ASSERT_TRUE(GetModuleHandleExW(0, u"LIBANL.so.1", &reference));
-    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, nom.c_str(), &sansReference));
+    ASSERT_TRUE(
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, nom.c_str(), &sansReference));
     EXPECT_EQ(charge, reference);
     EXPECT_EQ(charge, sansReference);
     FreeLibrary(charge);
@@ -89,7 +91,8 @@ TEST(ModulesLinux, GetModuleFileNameWDonneLeCheminCompletEtTronqueCommeWin32) {
         const DWORD rendu = GetModuleFileNameW(module, &tampon[0], taille);
         const bool tient = taille > longueur;
         EXPECT_EQ(tient ? longueur : taille, rendu) << taille;
-        EXPECT_EQ(static_cast<DWORD>(tient ? ERROR_SUCCESS : ERROR_INSUFFICIENT_BUFFER), GetLastError()) << taille;
+        EXPECT_EQ(static_cast<DWORD>(tient ? ERROR_SUCCESS : ERROR_INSUFFICIENT_BUFFER), GetLastError())
+            << taille;
         // What fits, a NUL, and nothing past the buffer.
         EXPECT_EQ(attendu.substr(0, taille - 1) + u'\0' + u'#', tampon) << taille;
     }
@@ -119,9 +122,12 @@ TEST(ModulesLinux, UnCheminNonAsciiArriveEnUtf16EtSesOctetsInvalidesEnFFFD) {
 
     void* charge = dlopen(copie.c_str(), RTLD_NOW);
     ASSERT_NE(nullptr, charge);
-    const TexteLarge nom = u"biblioth\u00E8que-\U0001F600-\uFFFD-\uFFFD\uFFFD\uFFFD-\uFFFD\uFFFD-\uFFFD\uFFFD.so";
+    const TexteLarge nom =
+        u"biblioth\u00E8que-\U0001F600-\uFFFD-\uFFFD\uFFFD\uFFFD-\uFFFD\uFFFD-\uFFFD\uFFFD.so";
     EXPECT_EQ(TexteLarge(dossier.begin(), dossier.end()) + u"/" + nom, Chemin(static_cast<HMODULE>(charge)));
-    EXPECT_EQ(charge, GetModuleHandleW(u"BIBLIOTH\u00C8QUE-\U0001F600-\uFFFD-\uFFFD\uFFFD\uFFFD-\uFFFD\uFFFD-\uFFFD\uFFFD.SO"));
+    EXPECT_EQ(charge,
+              GetModuleHandleW(
+                  u"BIBLIOTH\u00C8QUE-\U0001F600-\uFFFD-\uFFFD\uFFFD\uFFFD-\uFFFD\uFFFD-\uFFFD\uFFFD.SO"));
     dlclose(charge);
     std::filesystem::remove_all(dossier);
 }

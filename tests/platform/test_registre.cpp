@@ -32,7 +32,8 @@ protected:
     }
 
     static LONG Creer(HKEY base, const Texte& chemin, HKEY* cle, DWORD* disposition = nullptr) {
-        return RegCreateKeyExW(base, chemin.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, cle, disposition);
+        return RegCreateKeyExW(base, chemin.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, cle,
+                               disposition);
     }
     // Created (or opened) and closed again; the disposition.
     static DWORD Poser(HKEY base, const Texte& chemin) {
@@ -67,7 +68,8 @@ protected:
         WCHAR nom[256];
         for (DWORD index = 0, capacite = 256;
              (valeurs ? RegEnumValueW(cle, index, nom, &capacite, nullptr, nullptr, nullptr, nullptr)
-                      : RegEnumKeyExW(cle, index, nom, &capacite, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
+                      : RegEnumKeyExW(cle, index, nom, &capacite, nullptr, nullptr, nullptr, nullptr)) ==
+             ERROR_SUCCESS;
              ++index, capacite = 256)
             noms.emplace_back(nom, capacite);
         RegCloseKey(cle);
@@ -191,7 +193,8 @@ TEST_F(RegistreValeurs, LesOctetsEtLeTypeSontGardesTelsQuelsEtEnumeresDansLOrdre
     const BYTE binaire[3] = {0x00, 0xFF, 0x7F};
     const DWORD nombre = 0x01020304;
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(cle, u"Binaire", 0, REG_BINARY, binaire, 3));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(cle, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nombre), 4));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(cle, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nombre), 4));
     EXPECT_EQ((Noms{u"Binaire", u""}), Lister(HKEY_CURRENT_USER, u"Valeurs", true))
         << "creation order, the default value with an empty name";
     WCHAR nom[16];
@@ -204,7 +207,8 @@ TEST_F(RegistreValeurs, LesOctetsEtLeTypeSontGardesTelsQuelsEtEnumeresDansLOrdre
         ASSERT_EQ(ERROR_SUCCESS, RegEnumValueW(cle, index, nom, &capacite, nullptr, &type, donnees, &taille));
         EXPECT_EQ(index == 0 ? REG_BINARY : REG_DWORD, type);
         EXPECT_EQ(index == 0 ? 3u : 4u, taille);
-        EXPECT_EQ(0, std::memcmp(index == 0 ? binaire : reinterpret_cast<const BYTE*>(&nombre), donnees, taille));
+        EXPECT_EQ(
+            0, std::memcmp(index == 0 ? binaire : reinterpret_cast<const BYTE*>(&nombre), donnees, taille));
     }
     RegCloseKey(cle);
 }
@@ -261,14 +265,16 @@ TEST_F(RegistreAcces, UneCleQuiRefuseLaSuppressionResteAvecSesValeursJusquALevee
 }
 
 TEST_F(RegistreAcces, UneRacineQuiRefuseDesDroitsLesRefuseJusquAuVidage) {
-    ASSERT_EQ(ERROR_SUCCESS, PlateformeRefuserAcces(HKEY_CURRENT_USER, nullptr, KEY_CREATE_SUB_KEY | KEY_SET_VALUE));
+    ASSERT_EQ(ERROR_SUCCESS,
+              PlateformeRefuserAcces(HKEY_CURRENT_USER, nullptr, KEY_CREATE_SUB_KEY | KEY_SET_VALUE));
     HKEY cle = nullptr;
     EXPECT_EQ(ERROR_ACCESS_DENIED, Creer(HKEY_CURRENT_USER, u"Cle", &cle));
     EXPECT_EQ(ERROR_ACCESS_DENIED, Ecrire(HKEY_CURRENT_USER, nullptr, u"x"));
     EXPECT_EQ(ERROR_SUCCESS, Ecrire(HKEY_LOCAL_MACHINE, nullptr, u"x")) << "only that root refuses";
     PlateformeViderRegistre();
     EXPECT_EQ(REG_CREATED_NEW_KEY, Poser(HKEY_CURRENT_USER, u"Cle"));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, Lire(HKEY_LOCAL_MACHINE, nullptr)) << "emptying takes the roots' values too";
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, Lire(HKEY_LOCAL_MACHINE, nullptr))
+        << "emptying takes the roots' values too";
 }
 
 TEST_F(RegistreConcurrence, DesThreadsQuiCreentLesMemesClesEnMemeTempsLesCreentChacuneUneFois) {
@@ -290,7 +296,8 @@ TEST_F(RegistreConcurrence, DesThreadsQuiCreentLesMemesClesEnMemeTempsLesCreentC
                     continue;
                 }
                 if (disposition == REG_CREATED_NEW_KEY) ++creations;
-                for (int fois = 0; fois < 3; ++fois) echecs += Ecrire(cle, moi.c_str(), chemin) != ERROR_SUCCESS;
+                for (int fois = 0; fois < 3; ++fois)
+                    echecs += Ecrire(cle, moi.c_str(), chemin) != ERROR_SUCCESS;
                 echecs += RegCloseKey(cle) != ERROR_SUCCESS;
             }
         });

@@ -58,8 +58,8 @@ void Parcourir(HKEY racine, const TexteLarge& chemin, std::vector<std::string>& 
         DWORD type = 0, taille = sizeof donnees;
         if (RegEnumValueW(cle, index, nom, &longueurNom, nullptr, &type, donnees, &taille) != ERROR_SUCCESS)
             break;
-        std::string ligne = Etroit(chemin) + " [" + Etroit(TexteLarge(nom, longueurNom)) + "] " +
-                            std::to_string(type) + ":";
+        std::string ligne =
+            Etroit(chemin) + " [" + Etroit(TexteLarge(nom, longueurNom)) + "] " + std::to_string(type) + ":";
         for (DWORD i = 0; i < taille; ++i) {
             char hex[4];
             std::snprintf(hex, sizeof hex, "%02x", donnees[i]);

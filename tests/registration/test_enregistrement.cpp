@@ -9,8 +9,8 @@ namespace {
 const char* const cleLexigarde = "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}";
 const char* const cleTraducteur = "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}";
 const char* const clesDesClasses[] = {
-    cleLexigarde, "Composant.Interne.ValidationMotsCles", "Composant.Interne.ValidationMotsCles.1",
-    cleTraducteur, "Composant.Interne.Trad.ASCII.HTML", "Composant.Interne.Trad.ASCII.HTML.1",
+    cleLexigarde,  "Composant.Interne.ValidationMotsCles", "Composant.Interne.ValidationMotsCles.1",
+    cleTraducteur, "Composant.Interne.Trad.ASCII.HTML",    "Composant.Interne.Trad.ASCII.HTML.1",
 };
 
 class Enregistrement : public ClientLexigarde {
@@ -113,12 +113,11 @@ TEST_F(Enregistrement, DesenregistrerEnleveToutSousLesClesDesClassesEtRienAutour
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, etranger.c_str(), 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &cle, nullptr));
     const TexteLarge donnee = Large("z");
-    RegSetValueExW(cle, Large("Valeur").c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(donnee.c_str()), 4);
+    RegSetValueExW(cle, Large("Valeur").c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(donnee.c_str()), 4);
     RegCloseKey(cle);
     const TexteLarge voisin = Large("Composant.Interne.ValidationMotsCles.2");
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, voisin.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &cle, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, voisin.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &cle, nullptr));
     RegCloseKey(cle);
 
     ASSERT_HR(S_OK, desenregistrer_());

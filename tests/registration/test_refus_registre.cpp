@@ -10,11 +10,19 @@ const std::string V = "Composant.Interne.ValidationMotsCles";
 const std::string P = "Composant.Interne.ValidationMotsCles.1";
 // The keys of the keyword class in the order registration writes them.
 const std::vector<std::string> clesEcrites = {
-    "CLSID\\" + T, "CLSID\\" + T + "\\InprocServer32", "CLSID\\" + T + "\\ProgID",
-    "CLSID\\" + T + "\\VersionIndependentProgID", V, V + "\\CLSID", V + "\\CurVer", P, P + "\\CLSID",
+    "CLSID\\" + T,
+    "CLSID\\" + T + "\\InprocServer32",
+    "CLSID\\" + T + "\\ProgID",
+    "CLSID\\" + T + "\\VersionIndependentProgID",
+    V,
+    V + "\\CLSID",
+    V + "\\CurVer",
+    P,
+    P + "\\CLSID",
 };
 const char* const clesTraducteur[] = {
-    "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}", "Composant.Interne.Trad.ASCII.HTML",
+    "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
+    "Composant.Interne.Trad.ASCII.HTML",
     "Composant.Interne.Trad.ASCII.HTML.1",
 };
 
@@ -55,10 +63,12 @@ TEST_F(RefusRegistre, UneEtapeRefuseeArreteLEnregistrementSurSELFREG_E_CLASS) {
         CreerProtegee(clesEcrites[refusee], droitsEcriture);
         EXPECT_HR(SELFREG_E_CLASS, enregistrer_());
         for (size_t i = 0; i < refusee; ++i)
-            EXPECT_TRUE(LireValeur(Large(clesEcrites[i]))) << clesEcrites[i] << ": written before the refusal, kept";
+            EXPECT_TRUE(LireValeur(Large(clesEcrites[i])))
+                << clesEcrites[i] << ": written before the refusal, kept";
         EXPECT_FALSE(LireValeur(Large(clesEcrites[refusee])));
         for (size_t i = refusee + 1; i < clesEcrites.size(); ++i)
-            EXPECT_FALSE(LireValeur(Large(clesEcrites[i]))) << clesEcrites[i] << ": written after the refusal";
+            EXPECT_FALSE(LireValeur(Large(clesEcrites[i])))
+                << clesEcrites[i] << ": written after the refusal";
         for (const char* cle : clesTraducteur)
             EXPECT_FALSE(CleExiste(Large(cle))) << cle << ": the second class was attempted";
     }

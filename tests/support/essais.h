@@ -37,10 +37,10 @@ inline void PrintTo(const Hr& hr, std::ostream* flux) {
 // must be installed for pthread_exit" inside Wine, never in our code); tests
 // that start threads skip there, saying why. They run on Linux and under
 // 64-bit Wine.
-#define SAUTER_SOUS_EMULATION_I386()                                                       \
+#define SAUTER_SOUS_EMULATION_I386()                                                      \
     do {                                                                                  \
-        if (std::getenv("LEXIGARDE_EMULATION_I386") != nullptr)                            \
-            GTEST_SKIP() << "threads crash 32-bit Wine under qemu's user-mode emulation";  \
+        if (std::getenv("LEXIGARDE_EMULATION_I386") != nullptr)                           \
+            GTEST_SKIP() << "threads crash 32-bit Wine under qemu's user-mode emulation"; \
     } while (0)
 
 // A pointer value no call should leave behind: proves out-pointers are written.

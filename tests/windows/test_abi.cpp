@@ -20,7 +20,8 @@ namespace {
 using Abi = ClientLexigarde;
 
 TEST_F(Abi, ChaqueExportSeTrouveParSonNomEtParSonOrdinal) {
-    const char* const noms[] = {"DllRegisterServer", "DllUnregisterServer", "DllCanUnloadNow", "DllGetClassObject"};
+    const char* const noms[] = {"DllRegisterServer", "DllUnregisterServer", "DllCanUnloadNow",
+                                "DllGetClassObject"};
     for (WORD ordinal = 1; ordinal <= 4; ++ordinal) {
         const FARPROC parNom = GetProcAddress(Module().Poignee(), noms[ordinal - 1]);
         const FARPROC parOrdinal = GetProcAddress(Module().Poignee(), MAKEINTRESOURCEA(ordinal));

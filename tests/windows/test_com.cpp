@@ -20,7 +20,8 @@ protected:
 };
 
 TEST_F(ComReel, CoCreateInstanceParChaqueProgIdDonneDesComposantsQuiRepondent) {
-    for (const wchar_t* progId : {L"Composant.Interne.ValidationMotsCles.1", L"Composant.Interne.ValidationMotsCles"}) {
+    for (const wchar_t* progId :
+         {L"Composant.Interne.ValidationMotsCles.1", L"Composant.Interne.ValidationMotsCles"}) {
         CLSID clsid{};
         ASSERT_HR(S_OK, CLSIDFromProgID(progId, &clsid));
         EXPECT_TRUE(IsEqualGUID(clsid, CLSID_Lexigarde));
@@ -32,7 +33,8 @@ TEST_F(ComReel, CoCreateInstanceParChaqueProgIdDonneDesComposantsQuiRepondent) {
         EXPECT_TRUE(motCle);
         validateur->Release();
     }
-    for (const wchar_t* progId : {L"Composant.Interne.Trad.ASCII.HTML.1", L"Composant.Interne.Trad.ASCII.HTML"}) {
+    for (const wchar_t* progId :
+         {L"Composant.Interne.Trad.ASCII.HTML.1", L"Composant.Interne.Trad.ASCII.HTML"}) {
         CLSID clsid{};
         ASSERT_HR(S_OK, CLSIDFromProgID(progId, &clsid));
         EXPECT_TRUE(IsEqualGUID(clsid, CLSID_TraducteurASCIIMeta));
@@ -63,7 +65,8 @@ TEST_F(ComReel, DesMilliersDObjetsCreesParCoCreateInstanceRepondentJuste) {
             break;
         }
         bool motCle = false;
-        erreurs += validateur->Valider(i % 2 ? "friend" : "friends", &motCle) != S_OK || motCle != (i % 2 == 1);
+        erreurs +=
+            validateur->Valider(i % 2 ? "friend" : "friends", &motCle) != S_OK || motCle != (i % 2 == 1);
         ResultatTraduction resultat;
         erreurs += traducteur->Traduire('<', &resultat) != S_OK || resultat.longueur != 4;
         erreurs += validateur->Release() != 0;

@@ -62,7 +62,8 @@ std::string DecrireHResult(HRESULT hr) {
         {E_FAIL, "E_FAIL", "unspecified failure"},
         {E_OUTOFMEMORY, "E_OUTOFMEMORY", "out of memory"},
         {E_INVALIDARG, "E_INVALIDARG", "invalid argument"},
-        {static_cast<HRESULT>(0x80070005), "E_ACCESSDENIED", "access denied (registering needs administrator rights)"},
+        {static_cast<HRESULT>(0x80070005), "E_ACCESSDENIED",
+         "access denied (registering needs administrator rights)"},
         {CLASS_E_NOAGGREGATION, "CLASS_E_NOAGGREGATION", "the class cannot be aggregated"},
         {CLASS_E_CLASSNOTAVAILABLE, "CLASS_E_CLASSNOTAVAILABLE", "class not available from this module"},
         {static_cast<HRESULT>(0x80040154), "REGDB_E_CLASSNOTREG", "class not registered"},
@@ -121,9 +122,7 @@ void* Serveur::Export(const char* nom) const {
     return reinterpret_cast<void*>(GetProcAddress(module_, nom));
 }
 
-std::string Serveur::Origine() const {
-    return ParCom() ? "COM, through the registry" : chemin_;
-}
+std::string Serveur::Origine() const { return ParCom() ? "COM, through the registry" : chemin_; }
 
 void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
     void* objet = nullptr;
@@ -134,8 +133,9 @@ void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
         hr = CLSIDFromProgID(Elargir(progId).c_str(), &trouve);
         if (SUCCEEDED(hr)) hr = CoCreateInstance(trouve, nullptr, CLSCTX_INPROC_SERVER, iid, &objet);
         if (FAILED(hr))
-            throw Erreur(std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) +
-                         "; register Lexigarde.dll ('lexigarde register' or regsvr32) or name it with --module");
+            throw Erreur(
+                std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) +
+                "; register Lexigarde.dll ('lexigarde register' or regsvr32) or name it with --module");
         return objet;
 #endif
     }

@@ -180,7 +180,8 @@ int Traduire(Serveur& serveur, const OptionsTraduction& options) {
     int statut = 0;
     try {
         auto traducteur = serveur.CreerTraducteur();
-        if (!options.sortie.empty() && options.sortie != "-") fichier = std::make_unique<FichierSortie>(options.sortie);
+        if (!options.sortie.empty() && options.sortie != "-")
+            fichier = std::make_unique<FichierSortie>(options.sortie);
         Progres progres(total, options.progres);
         Traduction traduction(traducteur.get(), options.utf8 ? Codage::Utf8 : Codage::Latin1,
                               fichier ? fichier->Flux() : stdout,
@@ -235,7 +236,8 @@ std::string LireRegistre(const std::string& cle) {
     WCHAR valeur[1024] = {};
     DWORD taille = sizeof valeur - sizeof(WCHAR);
     DWORD type = 0;
-    const LONG resultat = RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(valeur), &taille);
+    const LONG resultat =
+        RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(valeur), &taille);
     RegCloseKey(ouverte);
     if (resultat != ERROR_SUCCESS || type != REG_SZ) return "";
     std::string texte;
@@ -283,7 +285,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     std::string module;
 #if defined(_WIN32)
-    const char* aideModule = "Lexigarde.dll file to load and use directly (default: COM, through the registry)";
+    const char* aideModule =
+        "Lexigarde.dll file to load and use directly (default: COM, through the registry)";
 #else
     const char* aideModule = "Lexigarde.dll file to load (default: the one beside this tool)";
 #endif
@@ -305,9 +308,12 @@ int main(int argc, char** argv) {
                         "Make characters with no HTML text an error (exit status 2)");
     translate->add_flag("!--no-progress", traduction.progres, "Never show progress on standard error");
 
-    auto* reg = app.add_subcommand("register", "Register the classes (DllRegisterServer) and report the result.");
-    auto* unreg = app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer) and report the result.");
-    auto* status = app.add_subcommand("status", "Show the module, the class identifiers and ProgIDs, and what the registry says.");
+    auto* reg =
+        app.add_subcommand("register", "Register the classes (DllRegisterServer) and report the result.");
+    auto* unreg = app.add_subcommand("unregister",
+                                     "Unregister the classes (DllUnregisterServer) and report the result.");
+    auto* status = app.add_subcommand(
+        "status", "Show the module, the class identifiers and ProgIDs, and what the registry says.");
 
     try {
         app.parse(argc, argv);

@@ -86,7 +86,8 @@ void Traduction::Traduire(std::FILE* entree, const std::string& nom) {
                 if ((octet & 0xC0) != 0x80) invalide(debut);
                 code = (code << 6) | (octet & 0x3F);
                 if (--restants == 0) {
-                    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) invalide(debut);
+                    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                        invalide(debut);
                     Caractere(code, debut, nom);
                 }
                 continue;

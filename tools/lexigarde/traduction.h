@@ -15,8 +15,8 @@ enum class Codage { Latin1, Utf8 };
 
 // A character the component gave no text for.
 struct SansTexte {
-    std::string source; // the input's name
-    std::uint64_t position; // byte offset of the character in that input
+    std::string source;      // the input's name
+    std::uint64_t position;  // byte offset of the character in that input
     std::uint32_t caractere; // its code
 };
 
