@@ -8,6 +8,9 @@ chargeur=$1
 shift
 export WINEPREFIX="${LEXIGARDE_WINEPREFIX:-$PWD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
+# A crash ends the program at once instead of starting Wine's debugger,
+# which would wait for nobody (and, emulated, take minutes to start).
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-winedbg.exe=d}"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   (

@@ -58,31 +58,31 @@ TEST_F(Activation, ChaqueAppelDonneUneNouvelleFabriqueQuiNeRetientPasLeModule) {
     EXPECT_EQ(0u, c->Release());
 }
 
-TEST_F(Activation, RefuseLesClassesEtInterfacesInconnuesEnAnnulantLePointeur) {
+// The call is refused with `attendu` and nulls its out-pointer.
+template <class Appel>
+void AttendreRefus(HRESULT attendu, Appel appel) {
     void* ppv = sentinelle;
-    EXPECT_HR(CLASS_E_CLASSNOTAVAILABLE,
-              Module().DllGetClassObject(IID_IValiderMotsCles, IID_IClassFactory, &ppv));
+    EXPECT_HR(attendu, appel(&ppv));
     EXPECT_EQ(nullptr, ppv);
+}
+
+TEST_F(Activation, RefuseLesClassesEtInterfacesInconnuesEnAnnulantLePointeur) {
     GUID presque = CLSID_Lexigarde;
     presque.Data4[7] ^= 1;
-    ppv = sentinelle;
-    EXPECT_HR(CLASS_E_CLASSNOTAVAILABLE, Module().DllGetClassObject(presque, IID_IUnknown, &ppv));
-    EXPECT_EQ(nullptr, ppv);
-    for (const IID* iid : {&IID_IValiderMotsCles, &IID_ITraduireASCIIMeta}) {
-        ppv = sentinelle;
-        EXPECT_HR(E_NOINTERFACE, Module().DllGetClassObject(CLSID_Lexigarde, *iid, &ppv));
-        EXPECT_EQ(nullptr, ppv);
-    }
-
+    for (const GUID* inconnu : {&IID_IValiderMotsCles, const_cast<const GUID*>(&presque)})
+        AttendreRefus(CLASS_E_CLASSNOTAVAILABLE, [&](void** ppv) {
+            return Module().DllGetClassObject(*inconnu, IID_IClassFactory, ppv);
+        });
     IClassFactory* fabrique = Fabrique(CLSID_Lexigarde);
     ASSERT_NE(nullptr, fabrique);
-    ppv = sentinelle;
-    EXPECT_HR(E_NOINTERFACE, fabrique->QueryInterface(IID_IValiderMotsCles, &ppv));
-    EXPECT_EQ(nullptr, ppv);
+    for (const IID* iid : {&IID_IValiderMotsCles, &IID_ITraduireASCIIMeta}) {
+        AttendreRefus(E_NOINTERFACE,
+                      [&](void** ppv) { return Module().DllGetClassObject(CLSID_Lexigarde, *iid, ppv); });
+        AttendreRefus(E_NOINTERFACE, [&](void** ppv) { return fabrique->QueryInterface(*iid, ppv); });
+    }
     for (const IID* iid : {&IID_ITraduireASCIIMeta, &IID_IClassFactory}) {
-        ppv = sentinelle;
-        EXPECT_HR(E_NOINTERFACE, fabrique->CreateInstance(nullptr, *iid, &ppv));
-        EXPECT_EQ(nullptr, ppv);
+        AttendreRefus(E_NOINTERFACE,
+                      [&](void** ppv) { return fabrique->CreateInstance(nullptr, *iid, ppv); });
         EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "the refused object must be gone";
     }
     EXPECT_EQ(2u, fabrique->AddRef()) << "refusals leave the factory's count alone";
@@ -96,9 +96,8 @@ TEST_F(Activation, RefuseLAgregationSansRienConstruire) {
         ASSERT_NE(nullptr, fabrique);
         IUnknown* exterieur = Module().CreerValidateur();
         ASSERT_NE(nullptr, exterieur);
-        void* ppv = sentinelle;
-        EXPECT_HR(CLASS_E_NOAGGREGATION, fabrique->CreateInstance(exterieur, IID_IUnknown, &ppv));
-        EXPECT_EQ(nullptr, ppv);
+        AttendreRefus(CLASS_E_NOAGGREGATION,
+                      [&](void** ppv) { return fabrique->CreateInstance(exterieur, IID_IUnknown, ppv); });
         EXPECT_EQ(0u, exterieur->Release());
         EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "the refusal must not count an object";
         fabrique->Release();
@@ -131,12 +130,8 @@ TEST_F(Activation, UnObjetAUneSeuleIdentiteEtCompteSesReferences) {
     EXPECT_EQ(2u, validateur->Release());
     EXPECT_EQ(1u, validateur->Release());
 
-    void* ppv = sentinelle;
-    EXPECT_HR(E_NOINTERFACE, validateur->QueryInterface(IID_IClassFactory, &ppv));
-    EXPECT_EQ(nullptr, ppv);
-    ppv = sentinelle;
-    EXPECT_HR(E_NOINTERFACE, validateur->QueryInterface(IID_ITraduireASCIIMeta, &ppv));
-    EXPECT_EQ(nullptr, ppv);
+    for (const IID* iid : {&IID_IClassFactory, &IID_ITraduireASCIIMeta})
+        AttendreRefus(E_NOINTERFACE, [&](void** ppv) { return validateur->QueryInterface(*iid, ppv); });
     EXPECT_EQ(2u, validateur->AddRef());
     EXPECT_EQ(1u, validateur->Release());
     EXPECT_HR(S_FALSE, Module().DllCanUnloadNow());
@@ -144,9 +139,8 @@ TEST_F(Activation, UnObjetAUneSeuleIdentiteEtCompteSesReferences) {
 
     ITraduireASCIIMeta* traducteur = Module().CreerTraducteur();
     ASSERT_NE(nullptr, traducteur);
-    ppv = sentinelle;
-    EXPECT_HR(E_NOINTERFACE, traducteur->QueryInterface(IID_IValiderMotsCles, &ppv));
-    EXPECT_EQ(nullptr, ppv);
+    AttendreRefus(E_NOINTERFACE,
+                  [&](void** ppv) { return traducteur->QueryInterface(IID_IValiderMotsCles, ppv); });
     EXPECT_EQ(0u, traducteur->Release());
 }
 

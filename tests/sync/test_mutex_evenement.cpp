@@ -33,36 +33,20 @@ bool AutreThreadObtient(IMutex* mutex) {
     return obtenu;
 }
 
-TEST(MutexWin32, UnVerrouillageImmediatObtientUnMutexLibreEtLeRefuseAUnAutreThread) {
+TEST(MutexWin32, AppartientAuThreadQuiLeTientEtLuiSeul) {
     SAUTER_SOUS_EMULATION_I386();
     MutexPtr mutex;
     ASSERT_TRUE(mutex->Verrouiller(0));
+    ASSERT_TRUE(mutex->Verrouiller()) << "re-entry by its owner";
     EXPECT_FALSE(AutreThreadObtient(mutex.m));
-    mutex->Deverrouiller();
-    EXPECT_TRUE(AutreThreadObtient(mutex.m));
-}
-
-TEST(MutexWin32, EstReentrantPourSonProprietaire) {
-    SAUTER_SOUS_EMULATION_I386();
-    MutexPtr mutex;
-    ASSERT_TRUE(mutex->Verrouiller());
-    ASSERT_TRUE(mutex->Verrouiller(0));
-    mutex->Deverrouiller();
-    EXPECT_FALSE(AutreThreadObtient(mutex.m)) << "one release of two must keep it owned";
-    mutex->Deverrouiller();
-    EXPECT_TRUE(AutreThreadObtient(mutex.m));
-}
-
-TEST(MutexWin32, UnAutreThreadNePeutPasLeLiberer) {
-    SAUTER_SOUS_EMULATION_I386();
-    MutexPtr mutex;
-    ASSERT_TRUE(mutex->Verrouiller());
     std::thread([&] { mutex->Deverrouiller(); }).join();
-    EXPECT_FALSE(AutreThreadObtient(mutex.m));
     mutex->Deverrouiller();
+    EXPECT_FALSE(AutreThreadObtient(mutex.m)) << "a stranger's release, or one of two, must keep it owned";
+    mutex->Deverrouiller();
+    EXPECT_TRUE(AutreThreadObtient(mutex.m));
 }
 
-TEST(MutexWin32, UnMutexAbandonneEstObtenuMaisSignaleParFaux) {
+TEST(MutexWin32, UnMutexAbandonneParSonThreadEstObtenuMaisSignaleParFaux) {
     SAUTER_SOUS_EMULATION_I386();
     MutexPtr mutex;
     std::thread([&] { ASSERT_TRUE(mutex->Verrouiller()); }).join();
@@ -73,7 +57,7 @@ TEST(MutexWin32, UnMutexAbandonneEstObtenuMaisSignaleParFaux) {
     mutex->Deverrouiller();
 }
 
-TEST(MutexWin32, UneAttenteLimiteeExpirepuisAboutitQuandLeProprietaireLibere) {
+TEST(MutexWin32, UneAttenteLimiteeExpirePuisAboutitQuandLeThreadProprietaireLibere) {
     SAUTER_SOUS_EMULATION_I386();
     MutexPtr mutex;
     std::atomic<bool> tenu{false}, liberer{false};
@@ -89,12 +73,6 @@ TEST(MutexWin32, UneAttenteLimiteeExpirepuisAboutitQuandLeProprietaireLibere) {
     EXPECT_TRUE(mutex->Verrouiller(60000));
     mutex->Deverrouiller();
     proprietaire.join();
-}
-
-TEST(MutexWin32, DetruireUnMutexEncoreTenuNeBloquePas) {
-    IMutex* mutex = CreerMutex();
-    ASSERT_TRUE(mutex->Verrouiller());
-    DetruireMutex(mutex);
 }
 
 TEST(EvenementWin32, ResteSignaleJusquAReinitialiser) {
@@ -121,12 +99,12 @@ TEST(EvenementWin32, LibereTousLesThreadsQuiAttendent) {
     EXPECT_EQ(2, liberes);
 }
 
-TEST(Synchronisation, DetruireUnPointeurNulNeFaitRien) {
+TEST(Synchronisation, UnePoigneeNulleOuFermeeFaitEchouerLAttente) {
     DetruireMutex(nullptr);
     DetruireEvenement(nullptr);
-}
-
-TEST(Synchronisation, UnePoigneeNulleOuFermeeFaitEchouerLAttente) {
+    IMutex* tenu = CreerMutex();
+    ASSERT_TRUE(tenu->Verrouiller());
+    DetruireMutex(tenu); // closed while owned: no release needed, no hang
     EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(nullptr, 0));
     HANDLE evenement = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     ASSERT_NE(nullptr, evenement);
