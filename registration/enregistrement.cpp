@@ -22,16 +22,17 @@ NOM_FIXE(NomCLSID, "CLSID")
 NOM_FIXE(NomCurVer, "CurVer")
 #undef NOM_FIXE
 
-// This module's own handle. By its file name first; a renamed file is found
-// from an address inside it. Never null handed on: GetModuleFileNameW(null)
-// would name the host program (regsvr32.exe) as the server.
+// This module's own handle: the module that holds this code, from an
+// address inside it, so that a renamed copy, or one of two modules of the
+// same name, names its own file; by file name only where that fails. Never
+// null handed on: GetModuleFileNameW(null) would name the host program
+// (regsvr32.exe) as the server.
 HMODULE CeModule(const TexteLarge& nomModule) {
-    HMODULE module = GetModuleHandleW(nomModule.c_str());
-    if (module != nullptr) return module;
     constexpr DWORD parAdresse =
         GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
-    if (!GetModuleHandleExW(parAdresse, reinterpret_cast<LPCWSTR>(&CeModule), &module)) return nullptr;
-    return module;
+    HMODULE module = nullptr;
+    if (GetModuleHandleExW(parAdresse, reinterpret_cast<LPCWSTR>(&CeModule), &module)) return module;
+    return GetModuleHandleW(nomModule.c_str());
 }
 
 bool EstSupprimee(LONG resultat) { return resultat == ERROR_SUCCESS || resultat == ERROR_FILE_NOT_FOUND; }

@@ -1,12 +1,10 @@
 #include "components/keywords/composant_lexigarde.h"
 
-#include <cstring>
-
 #include "components/keywords/table_mots_cles.h"
 
 HRESULT ILexigardeImpl::Valider(const char* mot, bool* estMotCle) {
     if (mot == nullptr || estMotCle == nullptr) return E_POINTER;
-    *estMotCle = tableMotsCles.EstMotCle(std::string_view(mot, std::strlen(mot)));
+    *estMotCle = tableMotsCles.EstMotCle(mot);
     return S_OK;
 }
 

@@ -22,6 +22,7 @@ TableMotsCles::TableMotsCles() {
     // clang-format on
     std::sort(mots.begin(), mots.end(),
               [](const std::string& a, const std::string& b) { return Precede(a, b); });
+    for (const std::string& mot : mots) adresses.push_back(mot.c_str());
 }
 
 bool TableMotsCles::Precede(std::string_view a, std::string_view b) {
@@ -30,18 +31,33 @@ bool TableMotsCles::Precede(std::string_view a, std::string_view b) {
     return ordre != 0 ? ordre < 0 : a.size() < b.size();
 }
 
-bool TableMotsCles::EstMotCle(std::string_view mot) const {
-    auto premier = mots.begin();
-    auto compte = mots.size();
+namespace {
+
+// Precede's order on C strings, as a three-way comparison: the terminating
+// NUL sorts before every byte, so a prefix comes before the longer word.
+// Inline, because the keywords differ from most words in their first bytes.
+inline int Comparer(const char* a, const char* b) {
+    const auto* x = reinterpret_cast<const unsigned char*>(a);
+    const auto* y = reinterpret_cast<const unsigned char*>(b);
+    while (*x != 0 && *x == *y) ++x, ++y;
+    return static_cast<int>(*x) - static_cast<int>(*y);
+}
+
+} // namespace
+
+bool TableMotsCles::EstMotCle(const char* mot) const {
+    const char* const* premier = adresses.data();
+    const char* const* const fin = premier + adresses.size();
+    auto compte = adresses.size();
     while (compte > 0) {
         const auto moitie = compte / 2;
         const auto milieu = premier + moitie;
-        if (Precede(*milieu, mot)) {
+        if (Comparer(*milieu, mot) < 0) {
             premier = milieu + 1;
             compte -= moitie + 1;
         } else {
             compte = moitie;
         }
     }
-    return premier != mots.end() && !Precede(mot, *premier);
+    return premier != fin && Comparer(mot, *premier) == 0;
 }

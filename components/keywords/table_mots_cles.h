@@ -13,8 +13,9 @@ public:
     TableMotsCles(const TableMotsCles&) = delete;
     TableMotsCles& operator=(const TableMotsCles&) = delete;
 
-    // Lower bound, then one equality test; does not copy the word.
-    bool EstMotCle(std::string_view mot) const;
+    // Lower bound, then one equality test, on the NUL-terminated word as it
+    // comes: no strlen, no copy, no call per probe.
+    bool EstMotCle(const char* mot) const;
 
     const std::vector<std::string>& Mots() const { return mots; }
 
@@ -24,6 +25,9 @@ public:
 
 private:
     std::vector<std::string> mots;
+    // The same words in the same order, as C strings in one small block: a
+    // probe reads one pointer, then the word's bytes.
+    std::vector<const char*> adresses;
 };
 
 extern const TableMotsCles tableMotsCles;

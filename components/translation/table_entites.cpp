@@ -22,10 +22,30 @@ constexpr Entite entitesNommees[] = {
 };
 // clang-format on
 
+constexpr std::size_t Longueur(const char* texte) {
+    std::size_t n = 0;
+    while (texte[n] != 0) ++n;
+    return n;
+}
+
+constexpr bool ToutesTiennent() {
+    for (const Entite& entite : entitesNommees)
+        if (Longueur(entite.texte) > TableEntites::tailleEmplacement) return false;
+    return true;
+}
+static_assert(ToutesTiennent(), "every HTML text fits its slot");
+
 } // namespace
 
-TableEntites::TableEntites() {
+TableEntites::TableEntites() : emplacements{}, longueurs{} {
     // Every 7-bit character stands for itself, NUL included.
-    for (int code = 0; code < 128; ++code) textes[code].push_back(static_cast<char>(code));
-    for (const Entite& entite : entitesNommees) textes[entite.code] = entite.texte;
+    for (int code = 0; code < 128; ++code) {
+        emplacements[code][0] = static_cast<char>(code);
+        longueurs[code] = 1;
+    }
+    for (const Entite& entite : entitesNommees) {
+        const std::size_t longueur = Longueur(entite.texte);
+        std::memcpy(emplacements[entite.code], entite.texte, longueur);
+        longueurs[entite.code] = static_cast<unsigned char>(longueur);
+    }
 }

@@ -1,21 +1,52 @@
 #ifndef LEXIGARDE_TRANSLATION_TABLE_ENTITES_H
 #define LEXIGARDE_TRANSLATION_TABLE_ENTITES_H
 
-#include <array>
-#include <string>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
 
 // The HTML text of each of the 256 Latin-1 characters, worked out once at
-// load so that a translation is one index and one copy.
+// load so that a translation is one index and one copy. Each text sits in a
+// fixed slot of 8 bytes: the longest ("&Agrave;") fills one exactly.
 class TableEntites {
 public:
+    static constexpr std::size_t tailleEmplacement = 8;
+
     TableEntites();
     TableEntites(const TableEntites&) = delete;
     TableEntites& operator=(const TableEntites&) = delete;
 
-    const std::string& Texte(unsigned char caractere) const { return textes[caractere]; }
+    std::string_view Texte(unsigned char caractere) const {
+        return {emplacements[caractere], longueurs[caractere]};
+    }
+
+    // Copies the text's own bytes, and no others, to `destination` (room for
+    // a slot) and returns their number. Inline and without a call to memcpy:
+    // a single character (most of any text) first, then two overlapping
+    // 4-byte moves for 4 to 8 bytes, or three byte moves for 2 or 3.
+    std::size_t Copier(unsigned char caractere, char* destination) const {
+        const char* source = emplacements[caractere];
+        const std::size_t longueur = longueurs[caractere];
+        if (longueur == 1) {
+            destination[0] = source[0];
+        } else if (longueur >= 4) {
+            std::uint32_t debut, fin;
+            std::memcpy(&debut, source, 4);
+            std::memcpy(&fin, source + longueur - 4, 4);
+            std::memcpy(destination, &debut, 4);
+            std::memcpy(destination + longueur - 4, &fin, 4);
+        } else if (longueur != 0) {
+            destination[0] = source[0];
+            destination[1] = source[1];
+            destination[longueur - 1] = source[longueur - 1];
+        }
+        return longueur;
+    }
 
 private:
-    std::array<std::string, 256> textes;
+    char emplacements[256][tailleEmplacement];
+    unsigned char longueurs[256];
 };
 
 extern const TableEntites tableEntites;

@@ -1,16 +1,13 @@
 #include "components/translation/traducteur_ascii_meta.h"
 
-#include <cstring>
-
 #include "components/translation/table_entites.h"
+
+static_assert(TableEntites::tailleEmplacement <= sizeof(ResultatTraduction::texte), "a slot fits the record");
 
 HRESULT ITraduireASCIIMetaImpl::Traduire(unsigned char caractere, ResultatTraduction* resultat) {
     if (resultat == nullptr) return E_POINTER;
-    const std::string& texte = tableEntites.Texte(caractere);
-    if (texte.size() > sizeof resultat->texte) return E_INVALIDARG;
     // Only the text's own bytes: the rest of the record is the caller's.
-    std::memcpy(resultat->texte, texte.data(), texte.size());
-    resultat->longueur = static_cast<LONG>(texte.size());
+    resultat->longueur = static_cast<LONG>(tableEntites.Copier(caractere, resultat->texte));
     return S_OK;
 }
 

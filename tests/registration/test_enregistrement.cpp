@@ -133,18 +133,22 @@ TEST_F(Enregistrement, DesenregistrerSansRienDEnregistreRendSOk) {
     for (const char* cle : clesDesClasses) EXPECT_FALSE(CleExiste(Large(cle))) << cle;
 }
 
-// A copy of the module under another name still registers its own path,
-// never the host program's.
-TEST(EnregistrementRenomme, UnModuleRenommeEnregistreSonPropreChemin) {
+// A copy of the module, under another name or under the same name beside
+// the original, registers its own path: never the host program's, nor that
+// of another module of the same name.
+TEST(EnregistrementRenomme, UneCopieRenommeeOuHomonymeEnregistreSonPropreChemin) {
     namespace fs = std::filesystem;
     const fs::path dossier = fs::path(DossierDuProgramme()) / "renomme";
     fs::create_directories(dossier);
-    const fs::path copie = dossier / "LexigardeRenomme.dll";
-    fs::copy_file(fs::path(DossierDuProgramme()) / "Lexigarde.dll", copie,
-                  fs::copy_options::overwrite_existing);
-    {
+    const ModuleLexigarde original;
+    for (const char* nom : {"LexigardeRenomme.dll", "Lexigarde.dll"}) {
+        SCOPED_TRACE(nom);
+        const fs::path copie = dossier / nom;
+        fs::copy_file(fs::path(DossierDuProgramme()) / "Lexigarde.dll", copie,
+                      fs::copy_options::overwrite_existing);
         const std::u16string cheminCopie = copie.u16string();
         ModuleLexigarde module(TexteLarge(cheminCopie.begin(), cheminCopie.end()));
+        ASSERT_NE(original.Poignee(), module.Poignee());
         const auto enregistrer = module.Export<PFN_DllRegisterServer>("DllRegisterServer");
         const auto desenregistrer = module.Export<PFN_DllUnregisterServer>("DllUnregisterServer");
         ASSERT_HR(S_OK, enregistrer());

@@ -5,26 +5,34 @@
 
 namespace {
 
-const std::string T = "{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}";
-const std::string V = "Composant.Interne.ValidationMotsCles";
-const std::string P = "Composant.Interne.ValidationMotsCles.1";
-// The keys of the keyword class in the order registration writes them.
-const std::vector<std::string> clesEcrites = {
-    "CLSID\\" + T,
-    "CLSID\\" + T + "\\InprocServer32",
-    "CLSID\\" + T + "\\ProgID",
-    "CLSID\\" + T + "\\VersionIndependentProgID",
-    V,
-    V + "\\CLSID",
-    V + "\\CurVer",
-    P,
-    P + "\\CLSID",
+struct Classe {
+    std::string clsid, independant, versionne;
 };
-const char* const clesTraducteur[] = {
-    "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
-    "Composant.Interne.Trad.ASCII.HTML",
-    "Composant.Interne.Trad.ASCII.HTML.1",
+const Classe classes[] = {
+    {"CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}", "Composant.Interne.ValidationMotsCles",
+     "Composant.Interne.ValidationMotsCles.1"},
+    {"CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}", "Composant.Interne.Trad.ASCII.HTML",
+     "Composant.Interne.Trad.ASCII.HTML.1"},
 };
+
+// The keys of both classes in the order registration writes them.
+std::vector<std::string> ClesEcrites() {
+    std::vector<std::string> cles;
+    for (const Classe& c : classes) {
+        cles.insert(cles.end(),
+                    {c.clsid, c.clsid + "\\InprocServer32", c.clsid + "\\ProgID",
+                     c.clsid + "\\VersionIndependentProgID", c.independant, c.independant + "\\CLSID",
+                     c.independant + "\\CurVer", c.versionne, c.versionne + "\\CLSID"});
+    }
+    return cles;
+}
+const std::vector<std::string> clesEcrites = ClesEcrites();
+const std::string arbres[] = {classes[0].clsid, classes[0].independant, classes[0].versionne,
+                              classes[1].clsid, classes[1].independant, classes[1].versionne};
+
+bool EstSousLArbre(const std::string& cle, const std::string& arbre) {
+    return cle == arbre || cle.rfind(arbre + "\\", 0) == 0;
+}
 
 constexpr REGSAM droitsEcriture = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
 
@@ -62,41 +70,30 @@ TEST_F(RefusRegistre, UneEtapeRefuseeArreteLEnregistrementSurSELFREG_E_CLASS) {
         PlateformeViderRegistre();
         CreerProtegee(clesEcrites[refusee], droitsEcriture);
         EXPECT_HR(SELFREG_E_CLASS, enregistrer_());
-        for (size_t i = 0; i < refusee; ++i)
-            EXPECT_TRUE(LireValeur(Large(clesEcrites[i])))
-                << clesEcrites[i] << ": written before the refusal, kept";
-        EXPECT_FALSE(LireValeur(Large(clesEcrites[refusee])));
-        for (size_t i = refusee + 1; i < clesEcrites.size(); ++i)
-            EXPECT_FALSE(LireValeur(Large(clesEcrites[i])))
-                << clesEcrites[i] << ": written after the refusal";
-        for (const char* cle : clesTraducteur)
-            EXPECT_FALSE(CleExiste(Large(cle))) << cle << ": the second class was attempted";
+        for (size_t i = 0; i < clesEcrites.size(); ++i) {
+            EXPECT_EQ(i < refusee, LireValeur(Large(clesEcrites[i])).has_value())
+                << clesEcrites[i]
+                << (i < refusee ? ": written before the refusal, kept" : ": written after it");
+        }
     }
 }
 
-TEST_F(RefusRegistre, LaSecondeClasseRefuseeLaissePremiereEnregistree) {
-    CreerProtegee(clesTraducteur[1], droitsEcriture);
-    EXPECT_HR(SELFREG_E_CLASS, enregistrer_());
-    for (const std::string& cle : clesEcrites) EXPECT_TRUE(LireValeur(Large(cle))) << cle;
-}
-
 TEST_F(RefusRegistre, UneCleIndelebileFaitEchouerLeDesenregistrementMaisPasLesAutres) {
-    for (const std::string& protegee : {V + "\\CurVer", "CLSID\\" + T, P}) {
+    for (const std::string& protegee : clesEcrites) {
         SCOPED_TRACE("protected: " + protegee);
         PlateformeViderRegistre();
         ASSERT_HR(S_OK, enregistrer_());
         ASSERT_EQ(ERROR_SUCCESS, PlateformeRefuserAcces(HKEY_CLASSES_ROOT, Large(protegee).c_str(), DELETE));
         EXPECT_HR(SELFREG_E_CLASS, desenregistrer_());
         EXPECT_TRUE(CleExiste(Large(protegee)));
-        for (const std::string& arbre : {"CLSID\\" + T, V, P}) {
-            if (protegee.rfind(arbre, 0) != 0) {
-                EXPECT_FALSE(CleExiste(Large(arbre))) << arbre;
+        for (const std::string& arbre : arbres) {
+            if (!EstSousLArbre(protegee, arbre)) {
+                EXPECT_FALSE(CleExiste(Large(arbre))) << arbre << ": every other tree goes";
             }
         }
-        for (const char* cle : clesTraducteur) EXPECT_FALSE(CleExiste(Large(cle))) << cle;
         ASSERT_EQ(ERROR_SUCCESS, PlateformeRefuserAcces(HKEY_CLASSES_ROOT, Large(protegee).c_str(), 0));
         EXPECT_HR(S_OK, desenregistrer_());
-        EXPECT_FALSE(CleExiste(Large(protegee)));
+        for (const std::string& arbre : arbres) EXPECT_FALSE(CleExiste(Large(arbre))) << arbre;
     }
 }
 

@@ -65,7 +65,7 @@ private:
 
     HMODULE module_ = nullptr;
     std::string chemin_;
-    bool comInitialise_ = false;
+    [[maybe_unused]] bool comInitialise_ = false; // used on Windows only
 };
 
 // The Lexigarde.dll beside the running tool.
