@@ -28,12 +28,14 @@ constexpr std::size_t Longueur(const char* texte) {
     return n;
 }
 
+// Copier moves a named text as two 4-byte words: none may be shorter, and
+// none longer than its slot.
 constexpr bool ToutesTiennent() {
     for (const Entite& entite : entitesNommees)
-        if (Longueur(entite.texte) > TableEntites::tailleEmplacement) return false;
+        if (Longueur(entite.texte) < 4 || Longueur(entite.texte) > TableEntites::tailleEmplacement) return false;
     return true;
 }
-static_assert(ToutesTiennent(), "every HTML text fits its slot");
+static_assert(ToutesTiennent(), "every named HTML text is 4 to 8 bytes long");
 
 } // namespace
 

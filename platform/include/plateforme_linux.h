@@ -198,6 +198,9 @@ PLATEFORME_API BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 PLATEFORME_API HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
 PLATEFORME_API BOOL WINAPI GetModuleHandleExW(DWORD dwFlags, LPCWSTR lpModuleName, HMODULE* phModule);
 PLATEFORME_API DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+/* Test-only, not Win32: from now on GetModuleHandleW and GetModuleHandleExW
+ * find no module (bit 1), GetModuleFileNameW names none (bit 2); 0 ends it. */
+PLATEFORME_API void PlateformeCacherModules(DWORD quoi);
 
 /* The registry, in the process's memory, shared by every thread: empty at
  * start, gone at exit. The three roots are separate trees (no merged view
@@ -213,7 +216,9 @@ PLATEFORME_API DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilenam
  * its key does not refuse. A key deleted under an open handle leaves the
  * handle valid only to be closed (ERROR_KEY_DELETED otherwise). No security
  * attributes, classes, write times or volatile keys: those arguments are
- * ignored, and RegEnumKeyExW gives an empty class and a zero time. */
+ * ignored, and RegEnumKeyExW gives an empty class and a zero time. A
+ * reserved argument that is not zero, or an option RegOpenKeyExW does not
+ * know, is refused with ERROR_INVALID_PARAMETER, as Win32 documents. */
 #define HKEY_CLASSES_ROOT ((HKEY)(intptr_t)(LONG)0x80000000)
 #define HKEY_CURRENT_USER ((HKEY)(intptr_t)(LONG)0x80000001)
 #define HKEY_LOCAL_MACHINE ((HKEY)(intptr_t)(LONG)0x80000002)
@@ -225,6 +230,7 @@ PLATEFORME_API DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilenam
 #define REG_DWORD 4u
 
 #define REG_OPTION_NON_VOLATILE 0u
+#define REG_OPTION_OPEN_LINK 8u
 #define REG_CREATED_NEW_KEY 1u
 #define REG_OPENED_EXISTING_KEY 2u
 
@@ -266,10 +272,13 @@ PLATEFORME_API LONG WINAPI RegCloseKey(HKEY hKey);
  * everything again. Handles already open keep their rights. ERROR_FILE_NOT_FOUND
  * if the key does not exist.
  * PlateformeClesOuvertes: the number of key handles open now, roots apart.
+ * PlateformeFermeturesRefusees: how many RegCloseKey calls were given a
+ * handle that was closed or never issued, since the process started.
  * PlateformeViderRegistre: empties the three roots and lifts their refusals;
  * handles still open on removed keys stay open, as on deleted keys. */
 PLATEFORME_API LONG PlateformeRefuserAcces(HKEY racine, LPCWSTR sousCle, REGSAM refuses);
 PLATEFORME_API DWORD PlateformeClesOuvertes(void);
+PLATEFORME_API DWORD PlateformeFermeturesRefusees(void);
 PLATEFORME_API void PlateformeViderRegistre(void);
 
 /* COM memory and text. CoTaskMemAlloc allocates through the process's

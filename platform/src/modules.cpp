@@ -13,6 +13,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@
 #include "casse.h"
 
 namespace {
+
+// Set by PlateformeCacherModules, for tests of a module that cannot find itself.
+std::atomic<DWORD> modulesCaches{0};
 
 using VueLarge = std::basic_string_view<WCHAR>;
 
@@ -244,7 +248,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR nom) {
 }
 
 HMODULE GetModuleHandleW(LPCWSTR nom) {
-    const ModuleCharge module = nom == nullptr ? LeProgramme() : TrouverParNom(nom);
+    ModuleCharge module = nom == nullptr ? LeProgramme() : TrouverParNom(nom);
+    if ((modulesCaches & 1) != 0) module.poignee = nullptr;
     if (module.poignee == nullptr) SetLastError(ERROR_MOD_NOT_FOUND);
     return module.poignee;
 }
@@ -274,7 +279,7 @@ BOOL GetModuleHandleExW(DWORD options, LPCWSTR nom, HMODULE* resultat) {
     } else {
         module = nom == nullptr ? LeProgramme() : TrouverParNom(nom);
     }
-    if (module.poignee == nullptr) {
+    if (module.poignee == nullptr || (modulesCaches & 1) != 0) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return FALSE;
     }
@@ -300,7 +305,8 @@ DWORD GetModuleFileNameW(HMODULE poignee, LPWSTR sortie, DWORD taille) {
             ? LeProgramme()
             : ChercherModule([poignee](const ModuleCharge& m) { return m.poignee == poignee; });
     char tampon[PATH_MAX];
-    const char* chemin = module.poignee != nullptr ? CheminAbsolu(module.chemin, tampon) : nullptr;
+    const char* chemin =
+        module.poignee != nullptr && (modulesCaches & 2) == 0 ? CheminAbsolu(module.chemin, tampon) : nullptr;
     if (chemin == nullptr) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
@@ -320,6 +326,8 @@ DWORD GetModuleFileNameW(HMODULE poignee, LPWSTR sortie, DWORD taille) {
     SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(longueur);
 }
+
+void PlateformeCacherModules(DWORD quoi) { modulesCaches = quoi; }
 
 BOOL FreeLibrary(HMODULE module) {
     if (module == nullptr || dlclose(module) != 0) {

@@ -248,6 +248,7 @@ public:
     bool Fermer(HKEY h) { return poignees_.erase(reinterpret_cast<std::uintptr_t>(h)) == 1; }
 
     DWORD Ouvertes() const { return static_cast<DWORD>(poignees_.size()); }
+    DWORD fermeturesRefusees = 0;
 
     void ViderTout() {
         for (Cle& racine : racines_) {
@@ -280,9 +281,9 @@ Registre& LeRegistre() {
 
 extern "C" {
 
-LONG RegCreateKeyExW(HKEY h, LPCWSTR sousCle, DWORD, LPWSTR, DWORD, REGSAM droits, const SECURITY_ATTRIBUTES*,
-                     PHKEY resultat, LPDWORD disposition) {
-    if (resultat == nullptr) return ERROR_INVALID_PARAMETER;
+LONG RegCreateKeyExW(HKEY h, LPCWSTR sousCle, DWORD reserve, LPWSTR, DWORD, REGSAM droits,
+                     const SECURITY_ATTRIBUTES*, PHKEY resultat, LPDWORD disposition) {
+    if (resultat == nullptr || reserve != 0) return ERROR_INVALID_PARAMETER;
     *resultat = nullptr;
     VueTexte chemin;
     LONG erreur = LireChemin(sousCle, chemin);
@@ -303,8 +304,8 @@ LONG RegCreateKeyExW(HKEY h, LPCWSTR sousCle, DWORD, LPWSTR, DWORD, REGSAM droit
     return erreur;
 }
 
-LONG RegOpenKeyExW(HKEY h, LPCWSTR sousCle, DWORD, REGSAM droits, PHKEY resultat) {
-    if (resultat == nullptr) return ERROR_INVALID_PARAMETER;
+LONG RegOpenKeyExW(HKEY h, LPCWSTR sousCle, DWORD options, REGSAM droits, PHKEY resultat) {
+    if (resultat == nullptr || (options & ~REG_OPTION_OPEN_LINK) != 0) return ERROR_INVALID_PARAMETER;
     *resultat = nullptr;
     VueTexte chemin;
     LONG erreur = LireChemin(sousCle, chemin);
@@ -321,7 +322,8 @@ LONG RegOpenKeyExW(HKEY h, LPCWSTR sousCle, DWORD, REGSAM droits, PHKEY resultat
     return registre.Ouvrir(cle, droits, *resultat);
 }
 
-LONG RegSetValueExW(HKEY h, LPCWSTR nom, DWORD, DWORD type, const BYTE* donnees, DWORD taille) {
+LONG RegSetValueExW(HKEY h, LPCWSTR nom, DWORD reserve, DWORD type, const BYTE* donnees, DWORD taille) {
+    if (reserve != 0) return ERROR_INVALID_PARAMETER;
     if (donnees == nullptr && taille != 0) return ERROR_NOACCESS;
     Registre& registre = LeRegistre();
     std::lock_guard<std::mutex> verrou(registre.mutex);
@@ -423,7 +425,9 @@ LONG RegCloseKey(HKEY h) {
     if (Registre::EstRacine(h)) return ERROR_SUCCESS;
     Registre& registre = LeRegistre();
     std::lock_guard<std::mutex> verrou(registre.mutex);
-    return registre.Fermer(h) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    if (registre.Fermer(h)) return ERROR_SUCCESS;
+    ++registre.fermeturesRefusees;
+    return ERROR_INVALID_HANDLE;
 }
 
 LONG PlateformeRefuserAcces(HKEY h, LPCWSTR sousCle, REGSAM refuses) {
@@ -447,6 +451,12 @@ DWORD PlateformeClesOuvertes() {
     Registre& registre = LeRegistre();
     std::lock_guard<std::mutex> verrou(registre.mutex);
     return registre.Ouvertes();
+}
+
+DWORD PlateformeFermeturesRefusees() {
+    Registre& registre = LeRegistre();
+    std::lock_guard<std::mutex> verrou(registre.mutex);
+    return registre.fermeturesRefusees;
 }
 
 void PlateformeViderRegistre() {

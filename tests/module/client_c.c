@@ -10,26 +10,19 @@ int ClientCEssayer(PFN_DllGetClassObject obtenir) {
     ITraduireASCIIMeta* traducteur = NULL;
     ResultatTraduction resultat;
     bool motCle = false;
-    int etape = 0;
 
     if (FAILED(obtenir(&CLSID_Lexigarde, &IID_IClassFactory, (void**)&fabrique))) return 1;
-    if (FAILED(fabrique->lpVtbl->CreateInstance(fabrique, NULL, &IID_IValiderMotsCles, (void**)&validateur)))
-        etape = 2;
+    fabrique->lpVtbl->CreateInstance(fabrique, NULL, &IID_IValiderMotsCles, (void**)&validateur);
     fabrique->lpVtbl->Release(fabrique);
-    if (etape) return etape;
-    if (FAILED(validateur->lpVtbl->Valider(validateur, "typename", &motCle)) || !motCle) etape = 3;
-    if (validateur->lpVtbl->Release(validateur) != 0 && !etape) etape = 4;
-    if (etape) return etape;
+    if (validateur == NULL || FAILED(validateur->lpVtbl->Valider(validateur, "typename", &motCle)) || !motCle)
+        return 2;
+    if (validateur->lpVtbl->Release(validateur) != 0) return 3;
 
-    if (FAILED(obtenir(&CLSID_TraducteurASCIIMeta, &IID_IClassFactory, (void**)&fabrique))) return 5;
-    if (FAILED(
-            fabrique->lpVtbl->CreateInstance(fabrique, NULL, &IID_ITraduireASCIIMeta, (void**)&traducteur)))
-        etape = 6;
+    if (FAILED(obtenir(&CLSID_TraducteurASCIIMeta, &IID_IClassFactory, (void**)&fabrique))) return 4;
+    fabrique->lpVtbl->CreateInstance(fabrique, NULL, &IID_ITraduireASCIIMeta, (void**)&traducteur);
     fabrique->lpVtbl->Release(fabrique);
-    if (etape) return etape;
-    if (FAILED(traducteur->lpVtbl->Traduire(traducteur, 0xE9, &resultat)) || resultat.longueur != 8 ||
-        memcmp(resultat.texte, "&eacute;", 8) != 0)
-        etape = 7;
-    if (traducteur->lpVtbl->Release(traducteur) != 0 && !etape) etape = 8;
-    return etape;
+    if (traducteur == NULL || FAILED(traducteur->lpVtbl->Traduire(traducteur, 0xE9, &resultat)) ||
+        resultat.longueur != 8 || memcmp(resultat.texte, "&eacute;", 8) != 0)
+        return 5;
+    return traducteur->lpVtbl->Release(traducteur) != 0 ? 6 : 0;
 }

@@ -15,230 +15,177 @@ IClassFactory* Fabrique(REFCLSID clsid) {
     return static_cast<IClassFactory*>(fabrique);
 }
 
-TEST_F(Activation, UnClientCreeUtiliseEtLibereLesDeuxComposants) {
-    IValiderMotsCles* validateur = Module().CreerValidateur();
-    ITraduireASCIIMeta* traducteur = Module().CreerTraducteur();
-    ASSERT_NE(nullptr, validateur);
-    ASSERT_NE(nullptr, traducteur);
-    EXPECT_HR(S_FALSE, Module().DllCanUnloadNow());
+const IID* const iids[] = {&IID_IUnknown, &IID_IClassFactory, &IID_IValiderMotsCles, &IID_ITraduireASCIIMeta};
 
-    bool motCle = false;
-    EXPECT_HR(S_OK, validateur->Valider("template", &motCle));
-    EXPECT_TRUE(motCle);
-    ResultatTraduction resultat;
-    EXPECT_HR(S_OK, traducteur->Traduire('>', &resultat));
-    EXPECT_EQ(4, resultat.longueur);
-
-    EXPECT_EQ(0u, validateur->Release());
-    EXPECT_HR(S_FALSE, Module().DllCanUnloadNow());
-    EXPECT_EQ(0u, traducteur->Release());
-    EXPECT_HR(S_OK, Module().DllCanUnloadNow());
+TEST_F(Activation, ChaqueObjetNeDonneQueSesInterfacesSousUneSeuleIdentite) {
+    IUnknown* objets[] = {Fabrique(CLSID_Lexigarde), Fabrique(CLSID_TraducteurASCIIMeta),
+                          Module().CreerValidateur(), Module().CreerTraducteur()};
+    // Rows: the objects above; columns: the interfaces of `iids`.
+    const bool donne[4][4] = {{1, 1, 0, 0}, {1, 1, 0, 0}, {1, 0, 1, 0}, {1, 0, 0, 1}};
+    for (int o = 0; o < 4; ++o) {
+        ASSERT_NE(nullptr, objets[o]);
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(testing::Message() << "object " << o << ", interface " << i);
+            void* ppv = sentinelle;
+            EXPECT_HR(donne[o][i] ? S_OK : E_NOINTERFACE, objets[o]->QueryInterface(*iids[i], &ppv));
+            EXPECT_EQ(donne[o][i] ? objets[o] : nullptr, ppv);
+            EXPECT_HR(E_POINTER, objets[o]->QueryInterface(*iids[i], nullptr));
+            const ULONG references = donne[o][i] ? 2 : 1; // one more per interface given
+            EXPECT_EQ(references + 1, objets[o]->AddRef());
+            EXPECT_EQ(references, objets[o]->Release());
+            if (donne[o][i]) objets[o]->Release();
+        }
+    }
+    for (IUnknown* objet : objets) EXPECT_EQ(0u, objet->Release());
 }
 
-TEST_F(Activation, ChaqueAppelDonneUneNouvelleFabriqueQuiNeRetientPasLeModule) {
-    IClassFactory* a = Fabrique(CLSID_Lexigarde);
-    IClassFactory* b = Fabrique(CLSID_Lexigarde);
-    IClassFactory* c = Fabrique(CLSID_TraducteurASCIIMeta);
-    ASSERT_TRUE(a && b && c);
-    EXPECT_NE(a, b);
-    EXPECT_HR(S_OK, Module().DllCanUnloadNow());
-
-    void* inconnu = sentinelle;
-    void* fabrique = sentinelle;
-    EXPECT_HR(S_OK, a->QueryInterface(IID_IUnknown, &inconnu));
-    EXPECT_HR(S_OK, a->QueryInterface(IID_IClassFactory, &fabrique));
-    EXPECT_EQ(static_cast<void*>(a), inconnu);
-    EXPECT_EQ(static_cast<void*>(a), fabrique);
-    EXPECT_EQ(4u, a->AddRef()) << "each QueryInterface added one";
-    EXPECT_EQ(3u, a->Release());
-    EXPECT_EQ(2u, a->Release());
-    EXPECT_EQ(1u, a->Release());
-    EXPECT_EQ(0u, a->Release());
-    EXPECT_EQ(0u, b->Release());
-    EXPECT_EQ(0u, c->Release());
-}
-
-// The call is refused with `attendu` and nulls its out-pointer.
-template <class Appel>
-void AttendreRefus(HRESULT attendu, Appel appel) {
-    void* ppv = sentinelle;
-    EXPECT_HR(attendu, appel(&ppv));
-    EXPECT_EQ(nullptr, ppv);
-}
-
-TEST_F(Activation, RefuseLesClassesEtInterfacesInconnuesEnAnnulantLePointeur) {
+TEST_F(Activation, DllGetClassObjectDonneUneFabriqueNeuveOuRefuseEnAnnulantLePointeur) {
     GUID presque = CLSID_Lexigarde;
     presque.Data4[7] ^= 1;
-    for (const GUID* inconnu : {&IID_IValiderMotsCles, const_cast<const GUID*>(&presque)})
-        AttendreRefus(CLASS_E_CLASSNOTAVAILABLE, [&](void** ppv) {
-            return Module().DllGetClassObject(*inconnu, IID_IClassFactory, ppv);
-        });
-    IClassFactory* fabrique = Fabrique(CLSID_Lexigarde);
-    ASSERT_NE(nullptr, fabrique);
-    for (const IID* iid : {&IID_IValiderMotsCles, &IID_ITraduireASCIIMeta}) {
-        AttendreRefus(E_NOINTERFACE,
-                      [&](void** ppv) { return Module().DllGetClassObject(CLSID_Lexigarde, *iid, ppv); });
-        AttendreRefus(E_NOINTERFACE, [&](void** ppv) { return fabrique->QueryInterface(*iid, ppv); });
+    const struct {
+        const CLSID* clsid;
+        const IID* iid;
+        HRESULT attendu;
+    } cas[] = {{&CLSID_Lexigarde, &IID_IClassFactory, S_OK},
+               {&CLSID_TraducteurASCIIMeta, &IID_IUnknown, S_OK},
+               {&CLSID_Lexigarde, &IID_IValiderMotsCles, E_NOINTERFACE},
+               {&CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta, E_NOINTERFACE},
+               {&presque, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+               {&IID_IValiderMotsCles, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE}};
+    IUnknown* precedente = nullptr;
+    for (const auto& c : cas) {
+        void* ppv = sentinelle;
+        EXPECT_HR(c.attendu, Module().DllGetClassObject(*c.clsid, *c.iid, &ppv));
+        EXPECT_EQ(c.attendu == S_OK, ppv != nullptr);
+        EXPECT_TRUE(ppv == nullptr || ppv != precedente) << "a new factory each time";
+        EXPECT_HR(E_POINTER, Module().DllGetClassObject(*c.clsid, *c.iid, nullptr));
+        EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "a factory does not hold the module";
+        if (precedente != nullptr) {
+            EXPECT_EQ(0u, precedente->Release());
+        }
+        precedente = static_cast<IUnknown*>(ppv);
     }
-    for (const IID* iid : {&IID_ITraduireASCIIMeta, &IID_IClassFactory}) {
-        AttendreRefus(E_NOINTERFACE,
-                      [&](void** ppv) { return fabrique->CreateInstance(nullptr, *iid, ppv); });
-        EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "the refused object must be gone";
-    }
-    EXPECT_EQ(2u, fabrique->AddRef()) << "refusals leave the factory's count alone";
-    fabrique->Release();
-    EXPECT_EQ(0u, fabrique->Release());
 }
 
-TEST_F(Activation, RefuseLAgregationSansRienConstruire) {
-    for (const CLSID* clsid : {&CLSID_Lexigarde, &CLSID_TraducteurASCIIMeta}) {
-        IClassFactory* fabrique = Fabrique(*clsid);
+TEST_F(Activation, CreateInstanceRefuseAgregationEtInterfacesEtrangeresSansRienConstruire) {
+    const CLSID* classes[] = {&CLSID_Lexigarde, &CLSID_TraducteurASCIIMeta};
+    for (int c = 0; c < 2; ++c) {
+        IClassFactory* fabrique = Fabrique(*classes[c]);
         ASSERT_NE(nullptr, fabrique);
         IUnknown* exterieur = Module().CreerValidateur();
-        ASSERT_NE(nullptr, exterieur);
-        AttendreRefus(CLASS_E_NOAGGREGATION,
-                      [&](void** ppv) { return fabrique->CreateInstance(exterieur, IID_IUnknown, ppv); });
+        for (int i = 0; i < 4; ++i) {
+            const bool propre = i == 0 || i == 2 + c;
+            void* ppv = sentinelle;
+            EXPECT_HR(propre ? S_OK : E_NOINTERFACE, fabrique->CreateInstance(nullptr, *iids[i], &ppv));
+            if (propre) {
+                EXPECT_EQ(0u, static_cast<IUnknown*>(ppv)->Release());
+            } else {
+                EXPECT_EQ(nullptr, ppv);
+            }
+            ppv = sentinelle;
+            EXPECT_HR(CLASS_E_NOAGGREGATION, fabrique->CreateInstance(exterieur, *iids[i], &ppv));
+            EXPECT_EQ(nullptr, ppv);
+            EXPECT_HR(E_POINTER, fabrique->CreateInstance(nullptr, *iids[i], nullptr));
+        }
         EXPECT_EQ(0u, exterieur->Release());
-        EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "the refusal must not count an object";
-        fabrique->Release();
+        EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "a refused object must be gone";
+        EXPECT_EQ(0u, fabrique->Release());
     }
 }
 
-TEST_F(Activation, RefuseLesPointeursDeSortieNulsSansRienCompter) {
-    EXPECT_HR(E_POINTER, Module().DllGetClassObject(CLSID_Lexigarde, IID_IClassFactory, nullptr));
-    IClassFactory* fabrique = Fabrique(CLSID_TraducteurASCIIMeta);
-    ASSERT_NE(nullptr, fabrique);
-    EXPECT_HR(E_POINTER, fabrique->QueryInterface(IID_IUnknown, nullptr));
-    EXPECT_HR(E_POINTER, fabrique->CreateInstance(nullptr, IID_ITraduireASCIIMeta, nullptr));
-    EXPECT_HR(S_OK, Module().DllCanUnloadNow());
-    ITraduireASCIIMeta* traducteur = Module().CreerTraducteur();
-    ASSERT_NE(nullptr, traducteur);
-    EXPECT_HR(E_POINTER, traducteur->QueryInterface(IID_IUnknown, nullptr));
-    EXPECT_EQ(0u, fabrique->Release());
-    EXPECT_EQ(0u, traducteur->Release()) << "a refused QueryInterface must not add a reference";
-}
-
-TEST_F(Activation, UnObjetAUneSeuleIdentiteEtCompteSesReferences) {
+TEST_F(Activation, UnObjetSurvitASaFabriqueEtRetientLeModule) {
     IValiderMotsCles* validateur = Module().CreerValidateur();
     ASSERT_NE(nullptr, validateur);
-    void* inconnu = sentinelle;
-    void* encore = sentinelle;
-    ASSERT_HR(S_OK, validateur->QueryInterface(IID_IUnknown, &inconnu));
-    ASSERT_HR(S_OK, static_cast<IUnknown*>(inconnu)->QueryInterface(IID_IUnknown, &encore));
-    EXPECT_EQ(static_cast<void*>(validateur), inconnu);
-    EXPECT_EQ(inconnu, encore);
-    EXPECT_EQ(2u, validateur->Release());
-    EXPECT_EQ(1u, validateur->Release());
-
-    for (const IID* iid : {&IID_IClassFactory, &IID_ITraduireASCIIMeta})
-        AttendreRefus(E_NOINTERFACE, [&](void** ppv) { return validateur->QueryInterface(*iid, ppv); });
+    EXPECT_HR(S_FALSE, Module().DllCanUnloadNow());
     EXPECT_EQ(2u, validateur->AddRef());
     EXPECT_EQ(1u, validateur->Release());
-    EXPECT_HR(S_FALSE, Module().DllCanUnloadNow());
-    EXPECT_EQ(0u, validateur->Release());
-
-    ITraduireASCIIMeta* traducteur = Module().CreerTraducteur();
-    ASSERT_NE(nullptr, traducteur);
-    AttendreRefus(E_NOINTERFACE,
-                  [&](void** ppv) { return traducteur->QueryInterface(IID_IValiderMotsCles, ppv); });
-    EXPECT_EQ(0u, traducteur->Release());
-}
-
-TEST_F(Activation, UnObjetSurvitASaFabrique) {
-    IClassFactory* fabrique = Fabrique(CLSID_Lexigarde);
-    ASSERT_NE(nullptr, fabrique);
-    void* objet = nullptr;
-    ASSERT_HR(S_OK, fabrique->CreateInstance(nullptr, IID_IValiderMotsCles, &objet));
-    EXPECT_EQ(0u, fabrique->Release());
-    EXPECT_HR(S_FALSE, Module().DllCanUnloadNow());
     bool motCle = false;
-    EXPECT_HR(S_OK, static_cast<IValiderMotsCles*>(objet)->Valider("virtual", &motCle));
+    EXPECT_HR(S_OK, validateur->Valider("virtual", &motCle));
     EXPECT_TRUE(motCle);
-    EXPECT_EQ(0u, static_cast<IUnknown*>(objet)->Release());
+    EXPECT_EQ(0u, validateur->Release());
 }
 
 TEST_F(Activation, LockServerRetientLeModuleSurToutesLesFabriques) {
     IClassFactory* f1 = Fabrique(CLSID_Lexigarde);
     IClassFactory* f2 = Fabrique(CLSID_TraducteurASCIIMeta);
     ASSERT_TRUE(f1 && f2);
+    // Each step, then what DllCanUnloadNow answers; an unbalanced unlock
+    // goes below zero and is not refused.
+    const struct {
+        IClassFactory* fabrique;
+        BOOL verrou;
+        HRESULT attendu;
+    } pas[] = {{f1, TRUE, S_FALSE}, {f2, 42, S_FALSE}, {f1, FALSE, S_FALSE},
+               {f2, FALSE, S_OK},   {f2, FALSE, S_FALSE}, {f1, TRUE, S_OK}};
+    for (const auto& p : pas) {
+        EXPECT_HR(S_OK, p.fabrique->LockServer(p.verrou));
+        EXPECT_HR(p.attendu, Module().DllCanUnloadNow());
+    }
     EXPECT_HR(S_OK, f1->LockServer(TRUE));
-    EXPECT_HR(S_OK, f2->LockServer(42)) << "any non-zero value locks";
-    EXPECT_HR(S_OK, f1->LockServer(FALSE));
-    EXPECT_HR(S_FALSE, Module().DllCanUnloadNow());
-    f1->Release();
+    EXPECT_EQ(0u, f1->Release());
     EXPECT_HR(S_FALSE, Module().DllCanUnloadNow()) << "the lock outlives its factory";
     EXPECT_HR(S_OK, f2->LockServer(FALSE));
-    EXPECT_HR(S_OK, Module().DllCanUnloadNow());
-
-    // An unbalanced unlock goes below zero and is not refused.
-    EXPECT_HR(S_OK, f2->LockServer(FALSE));
-    EXPECT_HR(S_FALSE, Module().DllCanUnloadNow());
-    EXPECT_HR(S_OK, f2->LockServer(TRUE));
-    EXPECT_HR(S_OK, Module().DllCanUnloadNow());
-    f2->Release();
+    EXPECT_EQ(0u, f2->Release());
 }
 
-TEST_F(Activation, DesThreadsPartagentObjetsEtVerrousSansPerdreDeCompte) {
+// Threads share a factory and an object, hand objects to one another
+// (AddRef here, Release there), and release locks other threads took.
+TEST_F(Activation, DesThreadsPartagentObjetsFabriquesEtVerrousSansPerdreDeCompte) {
     SAUTER_SOUS_EMULATION_I386();
-    constexpr int threads = 4, tours = 2000;
     IValiderMotsCles* partage = Module().CreerValidateur();
-    IClassFactory* fabriquePartagee = Fabrique(CLSID_TraducteurASCIIMeta);
-    ASSERT_TRUE(partage && fabriquePartagee);
-    std::atomic<int> erreurs{0};
+    IClassFactory* fabrique = Fabrique(CLSID_TraducteurASCIIMeta);
+    ASSERT_TRUE(partage && fabrique);
+    std::atomic<IUnknown*> passage{nullptr};
+    std::atomic<int> erreurs{0}, verrous{0};
     std::vector<std::thread> groupe;
-    for (int t = 0; t < threads; ++t) {
+    for (int t = 0; t < 4; ++t) {
         groupe.emplace_back([&, t] {
-            for (int i = 0; i < tours; ++i) {
+            for (int i = 0; i < 5000; ++i) {
                 partage->AddRef();
-                fabriquePartagee->AddRef();
                 bool motCle = false;
-                if (FAILED(partage->Valider((i + t) % 2 ? "class" : "klass", &motCle)) ||
-                    motCle != bool((i + t) % 2))
-                    ++erreurs;
-                void* objet = nullptr;
-                if (FAILED(fabriquePartagee->CreateInstance(nullptr, IID_ITraduireASCIIMeta, &objet))) {
-                    ++erreurs;
-                } else {
-                    ResultatTraduction r;
-                    if (FAILED(static_cast<ITraduireASCIIMeta*>(objet)->Traduire('&', &r)) || r.longueur != 5)
-                        ++erreurs;
-                    static_cast<IUnknown*>(objet)->Release();
-                }
-                fabriquePartagee->LockServer(TRUE);
-                fabriquePartagee->LockServer(FALSE);
-                fabriquePartagee->Release();
+                erreurs += partage->Valider((i + t) % 2 ? "class" : "klass", &motCle) != S_OK ||
+                           motCle != bool((i + t) % 2);
                 partage->Release();
+                void* objet = nullptr;
+                erreurs += fabrique->CreateInstance(nullptr, IID_ITraduireASCIIMeta, &objet) != S_OK;
+                ResultatTraduction r;
+                erreurs += static_cast<ITraduireASCIIMeta*>(objet)->Traduire('&', &r) != S_OK || r.longueur != 5;
+                if (IUnknown* recu = passage.exchange(static_cast<IUnknown*>(objet))) recu->Release();
+                // Every other lock releases two: its own, or one another thread took.
+                fabrique->LockServer(TRUE);
+                if (verrous.fetch_add(1) % 2 == 1) {
+                    fabrique->LockServer(FALSE);
+                    fabrique->LockServer(FALSE);
+                    verrous -= 2;
+                }
             }
         });
     }
     for (auto& thread : groupe) thread.join();
     EXPECT_EQ(0, erreurs);
+    EXPECT_EQ(0u, passage.load()->Release());
+    for (; verrous > 0; --verrous) fabrique->LockServer(FALSE);
     EXPECT_EQ(2u, partage->AddRef()) << "no reference may be lost";
     partage->Release();
     EXPECT_EQ(0u, partage->Release());
-    EXPECT_EQ(0u, fabriquePartagee->Release());
+    EXPECT_EQ(0u, fabrique->Release());
 }
 
 // A second load after the last release builds the module's globals anew.
 TEST(Dechargement, LeModuleSeRechargeEtRepondEncore) {
     for (int fois = 0; fois < 2; ++fois) {
         ModuleLexigarde module;
-        ASSERT_HR(S_OK, module.DllCanUnloadNow());
         IValiderMotsCles* validateur = module.CreerValidateur();
         ASSERT_NE(nullptr, validateur);
         bool motCle = false;
         EXPECT_HR(S_OK, validateur->Valider("asm", &motCle));
         EXPECT_TRUE(motCle);
-        validateur->Release();
+        EXPECT_EQ(0u, validateur->Release());
         EXPECT_HR(S_OK, module.DllCanUnloadNow());
     }
 }
 
-} // namespace
-
 extern "C" int ClientCEssayer(PFN_DllGetClassObject obtenir);
-
-namespace {
 
 TEST_F(Activation, UnClientEnCPasseParLpVtbl) {
     EXPECT_EQ(0, ClientCEssayer(Module().Export<PFN_DllGetClassObject>("DllGetClassObject")));

@@ -1,56 +1,53 @@
-// The module counter itself, on an instance of the test's own.
-#include <gtest/gtest.h>
-
-#include <thread>
-#include <vector>
-
+// The module counter: on an instance of the test's own, and the module's
+// own instance (linked into this program) through a component object.
+#include "components/keywords/composant_lexigarde.h"
 #include "module/compteur_module.h"
 #include "support/essais.h"
 
+#if !defined(_WIN32)
+extern "C" long EssaiAllocationsVivantes();
+#endif
+
 namespace {
 
-TEST(CompteurModule, SignaleLEvenementQuandUnDecrementAtteintZero) {
+TEST(CompteurModule, SignaleLEvenementQuandUnDecrementAtteintZeroEtSeulementAlors) {
     CompteurModule compteur;
-    EXPECT_TRUE(compteur.EstNul());
-    EXPECT_FALSE(compteur.Evenement()->Attendre(0));
-    compteur.Incrementer();
-    EXPECT_FALSE(compteur.EstNul());
-    compteur.Decrementer();
-    EXPECT_TRUE(compteur.EstNul());
-    EXPECT_TRUE(compteur.Evenement()->Attendre(0));
-    compteur.Incrementer();
-    EXPECT_TRUE(compteur.Evenement()->Attendre(0)) << "nothing resets the event";
-    compteur.Decrementer();
-}
-
-TEST(CompteurModule, UnIncrementQuiRevientAZeroNeSignalePas) {
-    CompteurModule compteur;
-    compteur.Decrementer();
-    EXPECT_EQ(-1, compteur.Compte());
-    EXPECT_FALSE(compteur.EstNul());
-    EXPECT_FALSE(compteur.Evenement()->Attendre(0));
-    compteur.Incrementer();
-    EXPECT_TRUE(compteur.EstNul());
-    EXPECT_FALSE(compteur.Evenement()->Attendre(0));
-}
-
-TEST(CompteurModule, NePerdAucunChangementEntreThreads) {
-    SAUTER_SOUS_EMULATION_I386();
-    CompteurModule compteur;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&compteur, t] {
-            for (int i = 0; i < 5000; ++i) {
-                if (t % 2) {
-                    compteur.Incrementer();
-                } else {
-                    compteur.Decrementer();
-                }
-            }
-        });
+    // Each step, then the count, EstNul and whether the event is signalled.
+    const struct {
+        void (CompteurModule::*pas)();
+        int compte;
+        bool signale;
+    } pas[] = {{&CompteurModule::Incrementer, 1, false}, {&CompteurModule::Incrementer, 2, false},
+               {&CompteurModule::Decrementer, 1, false}, {&CompteurModule::Decrementer, 0, true},
+               {&CompteurModule::Incrementer, 1, true},  {&CompteurModule::Decrementer, 0, true}};
+    for (const auto& p : pas) {
+        (compteur.*p.pas)();
+        EXPECT_EQ(p.compte, compteur.Compte());
+        EXPECT_EQ(p.compte == 0, compteur.EstNul());
+        EXPECT_EQ(p.signale, compteur.Evenement()->Attendre(0)) << "nothing resets the event";
     }
-    for (auto& thread : threads) thread.join();
-    EXPECT_EQ(0, compteur.Compte());
+    compteur.Evenement()->Reinitialiser();
+    compteur.Decrementer();
+    compteur.Incrementer();
+    EXPECT_TRUE(compteur.EstNul());
+    EXPECT_FALSE(compteur.Evenement()->Attendre(0)) << "an increment back to zero does not signal";
 }
+
+TEST(CompteurModule, LeCompteurDuModuleSignaleQuandSonDernierObjetPart) {
+    compteurModule.Evenement()->Reinitialiser();
+    Lexigarde* objet = new Lexigarde;
+    EXPECT_FALSE(compteurModule.EstNul());
+    objet->Release();
+    EXPECT_TRUE(compteurModule.EstNul());
+    EXPECT_TRUE(compteurModule.Evenement()->Attendre(0));
+}
+
+#if !defined(_WIN32)
+TEST(CompteurModule, RendSonMutexEtSonEvenement) {
+    const long avant = EssaiAllocationsVivantes();
+    delete new CompteurModule;
+    EXPECT_EQ(avant, EssaiAllocationsVivantes());
+}
+#endif
 
 } // namespace

@@ -2,162 +2,143 @@
 // the registry as COM reads it (the stand-in's on Linux, Wine's on Windows).
 #include <filesystem>
 
+#include "registration/enregistrement.h"
 #include "registration/registre_essai.h"
 
 namespace {
-
-const char* const cleLexigarde = "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}";
-const char* const cleTraducteur = "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}";
-const char* const clesDesClasses[] = {
-    cleLexigarde,  "Composant.Interne.ValidationMotsCles", "Composant.Interne.ValidationMotsCles.1",
-    cleTraducteur, "Composant.Interne.Trad.ASCII.HTML",    "Composant.Interne.Trad.ASCII.HTML.1",
-};
 
 class Enregistrement : public ClientLexigarde {
 protected:
     void SetUp() override {
         ClientLexigarde::SetUp();
-        enregistrer_ = Module().Export<PFN_DllRegisterServer>("DllRegisterServer");
-        desenregistrer_ = Module().Export<PFN_DllUnregisterServer>("DllUnregisterServer");
-        ASSERT_TRUE(enregistrer_ && desenregistrer_);
-        ASSERT_HR(S_OK, desenregistrer_());
+#if !defined(_WIN32)
+        fermetures_ = PlateformeFermeturesRefusees();
+#endif
+        ASSERT_HR(S_OK, Module().DllUnregisterServer()) << "nothing registered is no error";
     }
     void TearDown() override {
-        EXPECT_HR(S_OK, desenregistrer_());
+        EXPECT_HR(S_OK, Module().DllUnregisterServer());
+        EXPECT_TRUE(Enregistre().empty());
+#if !defined(_WIN32)
+        EXPECT_EQ(0u, PlateformeClesOuvertes()) << "a key was left open";
+        EXPECT_EQ(fermetures_, PlateformeFermeturesRefusees()) << "a key was closed twice";
+#endif
         ClientLexigarde::TearDown();
     }
-
-    // The default value (or `nom`) of a key, as REG_SZ text.
-    static std::string Texte(const std::string& cle, const WCHAR* nom = nullptr) {
-        const auto valeur = LireValeur(Large(cle), nom);
-        if (!valeur) return "<missing>";
-        EXPECT_EQ(static_cast<DWORD>(REG_SZ), valeur->type) << cle;
-        return Etroit(valeur->Texte());
-    }
-
-    static TexteLarge CheminDuModule() {
+    static TexteLarge CheminDe(HMODULE module) {
         WCHAR chemin[32768] = {};
-        GetModuleFileNameW(Module().Poignee(), chemin, 32768);
+        GetModuleFileNameW(module, chemin, 32768);
         return chemin;
     }
-
-    PFN_DllRegisterServer enregistrer_ = nullptr;
-    PFN_DllUnregisterServer desenregistrer_ = nullptr;
+    DWORD fermetures_ = 0;
 };
 
-TEST_F(Enregistrement, EcritLesClesDesDeuxClasses) {
-    ASSERT_HR(S_OK, enregistrer_());
-    struct Classe {
+TEST_F(Enregistrement, EcritLesClesDesDeuxClassesEnUtf16) {
+    ASSERT_HR(S_OK, Module().DllRegisterServer());
+    const struct {
         std::string cle, independant, versionne, description;
+    } classes[] = {
+        {arbresDesClasses[0], arbresDesClasses[1], arbresDesClasses[2],
+         "Composant interne de validation de mots cl\xE9s"},
+        {arbresDesClasses[3], arbresDesClasses[4], arbresDesClasses[5],
+         "Composant interne de traduction de ASCII \xE0 m\xE9tacaract\xE8re HTML"},
     };
-    const Classe classes[] = {
-        {cleLexigarde, "Composant.Interne.ValidationMotsCles", "Composant.Interne.ValidationMotsCles.1",
-         "Composant interne de validation de mots cl?s"},
-        {cleTraducteur, "Composant.Interne.Trad.ASCII.HTML", "Composant.Interne.Trad.ASCII.HTML.1",
-         "Composant interne de traduction de ASCII ? m?tacaract?re HTML"},
-    };
-    for (const Classe& c : classes) {
-        const std::string texteClsid = c.cle.substr(6);
-        EXPECT_EQ(38u, texteClsid.size());
-        EXPECT_EQ(c.description, Texte(c.cle));
-        EXPECT_EQ(Etroit(CheminDuModule()), Texte(c.cle + "\\InprocServer32"));
-        EXPECT_EQ(c.versionne, Texte(c.cle + "\\ProgID"));
-        EXPECT_EQ(c.independant, Texte(c.cle + "\\VersionIndependentProgID"));
-        EXPECT_EQ(c.description, Texte(c.independant));
-        EXPECT_EQ(texteClsid, Texte(c.independant + "\\CLSID"));
-        EXPECT_EQ(c.versionne, Texte(c.independant + "\\CurVer"));
-        EXPECT_EQ(c.description, Texte(c.versionne));
-        EXPECT_EQ(texteClsid, Texte(c.versionne + "\\CLSID"));
-        EXPECT_FALSE(LireValeur(Large(c.cle + "\\InprocServer32"), Large("ThreadingModel").c_str()))
-            << "no threading model is registered";
+    for (const auto& c : classes) {
+        const std::string clsid = c.cle.substr(6);
+        const std::pair<std::string, std::string> valeurs[] = {
+            {c.cle, c.description},
+            {c.cle + "\\ProgID", c.versionne},
+            {c.cle + "\\VersionIndependentProgID", c.independant},
+            {c.independant, c.description},
+            {c.independant + "\\CLSID", clsid},
+            {c.independant + "\\CurVer", c.versionne},
+            {c.versionne, c.description},
+            {c.versionne + "\\CLSID", clsid},
+        };
+        for (const auto& [cle, texte] : valeurs) EXPECT_EQ(Large(texte), LireTexte(cle)) << cle;
+        EXPECT_EQ(CheminDe(Module().Poignee()), LireTexte(c.cle + "\\InprocServer32"));
+        EXPECT_FALSE(LireTexte(c.cle + "\\InprocServer32", "ThreadingModel")) << "no threading model";
         EXPECT_FALSE(CleExiste(Large(c.cle + "\\LocalServer32")));
     }
+    const std::vector<std::string> une = Enregistre();
+    EXPECT_EQ(36u, une.size()) << "18 keys, each with its default value";
+    ASSERT_HR(S_OK, Module().DllRegisterServer());
+    EXPECT_EQ(une, Enregistre()) << "registering twice is registering once";
 }
 
-TEST_F(Enregistrement, EcritLesDescriptionsEnUtf16AvecLeurNul) {
-    ASSERT_HR(S_OK, enregistrer_());
-    const auto lexigarde = LireValeur(Large(cleLexigarde));
-    const auto traducteur = LireValeur(Large("Composant.Interne.Trad.ASCII.HTML.1"));
-    ASSERT_TRUE(lexigarde && traducteur);
-    EXPECT_EQ(90u, lexigarde->octets.size());
-    EXPECT_EQ(124u, traducteur->octets.size());
-    const TexteLarge cles = lexigarde->Texte();
-    EXPECT_EQ(static_cast<WCHAR>(0xE9), cles[cles.size() - 2]) << "é is U+00E9";
-    const TexteLarge traduction = traducteur->Texte();
-    EXPECT_NE(TexteLarge::npos, traduction.find(static_cast<WCHAR>(0xE0))) << "à is U+00E0";
-    EXPECT_NE(TexteLarge::npos, traduction.find(static_cast<WCHAR>(0xE8))) << "è is U+00E8";
-}
-
-TEST_F(Enregistrement, EnregistrerDeuxFoisLaisseLeRegistreCommeUneFois) {
-    ASSERT_HR(S_OK, enregistrer_());
-    std::vector<std::string> premiere;
-    for (const char* cle : clesDesClasses) {
-        const auto lignes = Arborescence(Large(cle));
-        EXPECT_FALSE(lignes.empty()) << cle;
-        premiere.insert(premiere.end(), lignes.begin(), lignes.end());
-    }
-    ASSERT_HR(S_OK, enregistrer_());
-    std::vector<std::string> seconde;
-    for (const char* cle : clesDesClasses) {
-        const auto lignes = Arborescence(Large(cle));
-        seconde.insert(seconde.end(), lignes.begin(), lignes.end());
-    }
-    EXPECT_EQ(premiere, seconde);
-}
-
-TEST_F(Enregistrement, DesenregistrerEnleveToutSousLesClesDesClassesEtRienAutour) {
-    ASSERT_HR(S_OK, enregistrer_());
-    // What another program may have added inside the classes' trees, and beside them.
-    HKEY cle = nullptr;
-    const TexteLarge etranger = Large(std::string(cleLexigarde) + "\\Implemented Categories\\{X}\\Y");
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, etranger.c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &cle, nullptr));
-    const TexteLarge donnee = Large("z");
-    RegSetValueExW(cle, Large("Valeur").c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(donnee.c_str()), 4);
-    RegCloseKey(cle);
-    const TexteLarge voisin = Large("Composant.Interne.ValidationMotsCles.2");
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, voisin.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &cle, nullptr));
-    RegCloseKey(cle);
-
-    ASSERT_HR(S_OK, desenregistrer_());
-    for (const char* cle : clesDesClasses) EXPECT_FALSE(CleExiste(Large(cle))) << cle;
+TEST_F(Enregistrement, DesenregistrerEnleveLesArbresEntiersEtRienAutour) {
+    ASSERT_HR(S_OK, Module().DllRegisterServer());
+    // What another program may have added inside a class's tree, and beside it.
+    const std::string dedans = std::string(arbresDesClasses[0]) + "\\Implemented Categories\\{X}\\Y";
+    const std::string voisin = "Composant.Interne.ValidationMotsCles.2";
+    for (const std::string& cle : {dedans, voisin}) ASSERT_TRUE(CreerCle(Large(cle), {}, Large("z")));
+    ASSERT_HR(S_OK, Module().DllUnregisterServer());
+    EXPECT_FALSE(CleExiste(Large(arbresDesClasses[0])));
     EXPECT_TRUE(CleExiste(Large("CLSID")));
-    EXPECT_TRUE(CleExiste(voisin)) << "a key beside the classes' trees is not theirs";
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, voisin.c_str());
+    EXPECT_TRUE(CleExiste(Large(voisin))) << "a key beside the classes' trees is not theirs";
+    EXPECT_EQ(ERROR_SUCCESS, SupprimerArborescence(HKEY_CLASSES_ROOT, Large(voisin)));
 }
 
-TEST_F(Enregistrement, DesenregistrerSansRienDEnregistreRendSOk) {
-    EXPECT_HR(S_OK, desenregistrer_());
-    EXPECT_HR(S_OK, desenregistrer_());
-    for (const char* cle : clesDesClasses) EXPECT_FALSE(CleExiste(Large(cle))) << cle;
+// The server key: LocalServer32 for an executable, else InprocServer32 with
+// the threading model when there is one.
+TEST_F(Enregistrement, LaCleDuServeurSuitLeGenreDuModuleEtSonModele) {
+    const std::string cle = "CLSID\\{LexigardeEssai}";
+    const struct {
+        const char *nom, *modele, *cleServeur;
+    } cas[] = {{"Outil.exe", "", "LocalServer32"},
+               {"Outil.exe", "Both", "LocalServer32"},
+               {"Module.dll", "Both", "InprocServer32"},
+               {"Module.dll", "", "InprocServer32"}};
+    for (const auto& c : cas) {
+        SCOPED_TRACE(std::string(c.nom) + " " + c.modele);
+        ASSERT_TRUE(EnregistrerServeur(Large(c.nom), Large("C:\\x"), Large(cle), Large(c.modele)));
+        const bool avecModele = *c.modele != 0 && c.cleServeur[0] == 'I';
+        EXPECT_EQ(Large("C:\\x"), LireTexte(cle + "\\" + c.cleServeur));
+        EXPECT_EQ(avecModele ? std::optional(Large(c.modele)) : std::nullopt,
+                  LireTexte(cle + "\\" + c.cleServeur, "ThreadingModel"));
+        EXPECT_EQ(3u + avecModele, Arborescence(cle).size()) << "one server key, its values";
+        EXPECT_EQ(ERROR_SUCCESS, SupprimerArborescence(HKEY_CLASSES_ROOT, Large(cle)));
+    }
 }
 
-// A copy of the module, under another name or under the same name beside
-// the original, registers its own path: never the host program's, nor that
-// of another module of the same name.
-TEST(EnregistrementRenomme, UneCopieRenommeeOuHomonymeEnregistreSonPropreChemin) {
+// A copy of the module, under another name, under the same name as another,
+// or down a path longer than MAX_PATH, registers its own whole path: never
+// the host program's, nor that of another module of the same name.
+TEST_F(Enregistrement, UneCopieEnregistreSonPropreCheminEntier) {
     namespace fs = std::filesystem;
-    const fs::path dossier = fs::path(DossierDuProgramme()) / "renomme";
-    fs::create_directories(dossier);
-    const ModuleLexigarde original;
-    for (const char* nom : {"LexigardeRenomme.dll", "Lexigarde.dll"}) {
-        SCOPED_TRACE(nom);
-        const fs::path copie = dossier / nom;
-        fs::copy_file(fs::path(DossierDuProgramme()) / "Lexigarde.dll", copie,
-                      fs::copy_options::overwrite_existing);
-        const std::u16string cheminCopie = copie.u16string();
-        ModuleLexigarde module(TexteLarge(cheminCopie.begin(), cheminCopie.end()));
-        ASSERT_NE(original.Poignee(), module.Poignee());
-        const auto enregistrer = module.Export<PFN_DllRegisterServer>("DllRegisterServer");
-        const auto desenregistrer = module.Export<PFN_DllUnregisterServer>("DllUnregisterServer");
-        ASSERT_HR(S_OK, enregistrer());
-        const auto chemin = LireValeur(Large(std::string(cleTraducteur) + "\\InprocServer32"));
-        ASSERT_TRUE(chemin);
-        EXPECT_EQ(fs::canonical(copie), fs::canonical(fs::path(chemin->Texte())));
-        EXPECT_HR(S_OK, desenregistrer());
+    const fs::path dossier = fs::path(DossierDuProgramme()) / "copies";
+    fs::path profond = dossier;
+#if !defined(_WIN32)
+    for (int i = 0; i < 12; ++i) profond /= std::string(60, 'a' + i);
+#endif
+    for (const fs::path& copie : {dossier / "LexigardeRenomme.dll", dossier / "Lexigarde.dll", profond / "L.dll"}) {
+        SCOPED_TRACE(copie.string().size());
+        fs::create_directories(copie.parent_path());
+        fs::copy_file(fs::path(DossierDuProgramme()) / "Lexigarde.dll", copie, fs::copy_options::overwrite_existing);
+        const std::u16string chemin = copie.u16string();
+        const ModuleLexigarde module(TexteLarge(chemin.begin(), chemin.end()));
+        ASSERT_NE(Module().Poignee(), module.Poignee());
+        ASSERT_HR(S_OK, module.DllRegisterServer());
+        const auto enregistre = LireTexte(std::string(arbresDesClasses[3]) + "\\InprocServer32");
+        ASSERT_TRUE(enregistre);
+        EXPECT_EQ(CheminDe(module.Poignee()), *enregistre);
+        EXPECT_EQ(fs::canonical(copie), fs::canonical(fs::path(*enregistre)));
+        EXPECT_HR(S_OK, module.DllUnregisterServer());
     }
     fs::remove_all(dossier);
 }
+
+#if !defined(_WIN32)
+// A module that cannot find its own handle, or whose file has no name,
+// fails rather than register another program as the server.
+TEST_F(Enregistrement, UnModuleQuiNeSeTrouvePasNEnregistreRien) {
+    for (DWORD cache : {1u, 2u}) {
+        PlateformeCacherModules(cache);
+        EXPECT_HR(SELFREG_E_CLASS, Module().DllRegisterServer()) << cache;
+        PlateformeCacherModules(0);
+        EXPECT_TRUE(Enregistre().empty());
+    }
+}
+#endif
 
 } // namespace

@@ -4,61 +4,63 @@
 
 namespace {
 
-const TexteLarge racineEssai = Large("LexigardeEssai.Outils");
+TEST(Texte, ElargirTexteGardeChaqueOctetCommeUnCodeUnite) {
+    EXPECT_EQ((TexteLarge{0x63, 0x6C, 0xE9, 0x73, 0xFF}), ElargirTexte("cl\xE9s\xFF")) << "no sign extension";
+    EXPECT_TRUE(ElargirTexte("").empty());
+}
+
+// The identifiers of the shared header, against their text written out
+// here apart from it: a wrong byte in the header shows.
+TEST(Texte, LesIdentifiantsOntLeurFormeDuRegistre) {
+    const struct {
+        const GUID* guid;
+        const char* texte;
+    } identifiants[] = {{&CLSID_Lexigarde, "{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}"},
+                        {&CLSID_TraducteurASCIIMeta, "{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}"},
+                        {&IID_IValiderMotsCles, "{EE9424BB-CFBD-4371-8C30-0875092A3FD4}"},
+                        {&IID_ITraduireASCIIMeta, "{49E27F9D-E8C9-4235-82AC-29B3D41AA2C9}"},
+                        {&IID_IUnknown, "{00000000-0000-0000-C000-000000000046}"},
+                        {&IID_IClassFactory, "{00000001-0000-0000-C000-000000000046}"}};
+    for (const auto& i : identifiants) EXPECT_EQ(Large(i.texte), TexteCLSID(*i.guid));
+    EXPECT_EQ(Large("CLSID\\x"), CheminCleCLSID(Large("x")));
+}
 
 class OutilsRegistre : public ::testing::Test {
 protected:
-    void SetUp() override { SupprimerArborescence(HKEY_CLASSES_ROOT, racineEssai); }
-    void TearDown() override { SupprimerArborescence(HKEY_CLASSES_ROOT, racineEssai); }
+    const std::string racine_ = "LexigardeEssai.Outils";
+    void SetUp() override { SupprimerArborescence(HKEY_CLASSES_ROOT, Large(racine_)); }
+    void TearDown() override { SupprimerArborescence(HKEY_CLASSES_ROOT, Large(racine_)); }
 };
 
-TEST(Texte, ElargirTexteGardeChaqueOctetCommeUnCodeUnite) {
-    const TexteLarge cles = ElargirTexte("cl\xE9s");
-    ASSERT_EQ(4u, cles.size());
-    EXPECT_EQ(0x63, cles[0]);
-    EXPECT_EQ(0x6C, cles[1]);
-    EXPECT_EQ(0xE9, cles[2]);
-    EXPECT_EQ(0x73, cles[3]);
-    EXPECT_TRUE(ElargirTexte("").empty());
-    EXPECT_EQ(0xFF, ElargirTexte("\xFF")[0]) << "no sign extension";
+TEST_F(OutilsRegistre, CreerCleCreeLeCheminEtNEcritQueLesValeursNonVides) {
+    const std::string profonde = racine_ + "\\a\\b";
+    ASSERT_TRUE(CreerCle(Large(profonde), {}, Large("une")));
+    ASSERT_TRUE(CreerCle(Large(racine_ + "\\a"), Large("b"), Large("deux")));
+    ASSERT_TRUE(CreerCle(Large(profonde), {}, {}));
+    EXPECT_EQ(Large("deux"), LireTexte(profonde)) << "replaced, then kept";
+    ASSERT_TRUE(CreerCle(Large(racine_), Large("vide"), {}));
+    EXPECT_TRUE(CleExiste(Large(racine_ + "\\vide")));
+    EXPECT_FALSE(LireTexte(racine_ + "\\vide"));
 }
 
-TEST(Texte, TexteCLSIDDonneLaFormeDuRegistreEnMajuscules) {
-    const CLSID clsid = {0x2780ACD9, 0x1CC9, 0x4691, {0xA8, 0xE7, 0x19, 0x1B, 0x2D, 0xA7, 0xDB, 0x41}};
-    EXPECT_EQ("{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}", Etroit(TexteCLSID(clsid)));
-    EXPECT_EQ("CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}", Etroit(CheminCleCLSID(TexteCLSID(clsid))));
-}
-
-TEST_F(OutilsRegistre, CreerCleCreeLeCheminEtRemplaceLaValeurParDefaut) {
-    const TexteLarge profonde = racineEssai + Large("\\a\\b");
-    ASSERT_TRUE(CreerCle(profonde, Large(""), Large("une")));
-    EXPECT_EQ("une", Etroit(LireValeur(profonde)->Texte()));
-    EXPECT_EQ(8u, LireValeur(profonde)->octets.size()) << "three characters and the NUL, two bytes each";
-    ASSERT_TRUE(CreerCle(racineEssai + Large("\\a"), Large("b"), Large("deux")));
-    EXPECT_EQ("deux", Etroit(LireValeur(profonde)->Texte()));
-    ASSERT_TRUE(CreerCle(profonde, Large(""), Large("")));
-    EXPECT_EQ("deux", Etroit(LireValeur(profonde)->Texte())) << "an empty value writes nothing";
-    ASSERT_TRUE(CreerCle(racineEssai, Large("vide"), Large("")));
-    EXPECT_TRUE(CleExiste(racineEssai + Large("\\vide")));
-    EXPECT_FALSE(LireValeur(racineEssai + Large("\\vide")));
-}
-
-TEST_F(OutilsRegistre, DefinirValeurNeCreeJamaisLaCle) {
-    const TexteLarge absente = racineEssai + Large("\\absente");
-    EXPECT_FALSE(DefinirValeur(absente, Large("Nom"), Large("x")));
-    EXPECT_FALSE(DefinirValeur(absente, Large("Nom"), Large("")));
-    EXPECT_FALSE(CleExiste(absente));
-    ASSERT_TRUE(CreerCle(racineEssai, Large(""), Large("")));
-    EXPECT_TRUE(DefinirValeur(racineEssai, Large("Nom"), Large("x")));
-    EXPECT_EQ("x", Etroit(LireValeur(racineEssai, Large("Nom").c_str())->Texte()));
+TEST_F(OutilsRegistre, DefinirValeurEcritSurUneCleExistanteSansJamaisLaCreer) {
+    const std::string absente = racine_ + "\\absente";
+    EXPECT_FALSE(DefinirValeur(Large(absente), Large("Nom"), Large("x")));
+    EXPECT_FALSE(DefinirValeur(Large(absente), Large("Nom"), {}));
+    EXPECT_FALSE(CleExiste(Large(absente)));
+    ASSERT_TRUE(CreerCle(Large(racine_), {}, {}));
+    EXPECT_TRUE(DefinirValeur(Large(racine_), Large("Nom"), {}));
+    EXPECT_FALSE(LireTexte(racine_, "Nom"));
+    EXPECT_TRUE(DefinirValeur(Large(racine_), Large("Nom"), Large("x")));
+    EXPECT_EQ(Large("x"), LireTexte(racine_, "Nom"));
 }
 
 TEST_F(OutilsRegistre, SupprimerArborescenceEnleveTousLesNiveaux) {
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, SupprimerArborescence(HKEY_CLASSES_ROOT, racineEssai));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, SupprimerArborescence(HKEY_CLASSES_ROOT, Large(racine_)));
     for (const char* chemin : {"\\a\\b\\c\\d", "\\a\\b2", "\\e", "\\a\\b\\c2"})
-        ASSERT_TRUE(CreerCle(racineEssai + Large(chemin), Large(""), Large("v")));
-    EXPECT_EQ(ERROR_SUCCESS, SupprimerArborescence(HKEY_CLASSES_ROOT, racineEssai));
-    EXPECT_FALSE(CleExiste(racineEssai));
+        ASSERT_TRUE(CreerCle(Large(racine_ + chemin), {}, Large("v")));
+    EXPECT_EQ(ERROR_SUCCESS, SupprimerArborescence(HKEY_CLASSES_ROOT, Large(racine_)));
+    EXPECT_FALSE(CleExiste(Large(racine_)));
 }
 
 } // namespace

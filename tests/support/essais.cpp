@@ -2,6 +2,18 @@
 
 #include <stdexcept>
 
+TexteLarge Large(const std::string& texte) {
+    TexteLarge large;
+    for (unsigned char octet : texte) large.push_back(octet);
+    return large;
+}
+
+std::string Etroit(const TexteLarge& texte) {
+    std::string etroit;
+    for (WCHAR c : texte) etroit.push_back(c < 128 ? static_cast<char>(c) : '?');
+    return etroit;
+}
+
 #if defined(_WIN32)
 TexteLarge DossierDuProgramme() {
     WCHAR chemin[32768] = {};
@@ -14,36 +26,12 @@ TexteLarge DossierDuProgramme() {
 TexteLarge DossierDuProgramme() {
     char chemin[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", chemin, sizeof chemin - 1);
-    std::string texte(chemin, n > 0 ? static_cast<size_t>(n) : 0);
-    texte = texte.substr(0, texte.rfind('/') + 1);
-    // The test folders are ASCII; widen byte by byte.
-    return TexteLarge(texte.begin(), texte.end());
+    const std::string texte(chemin, n > 0 ? static_cast<size_t>(n) : 0);
+    return Large(texte.substr(0, texte.rfind('/') + 1));
 }
 #endif
 
 ModuleLexigarde::ModuleLexigarde(const TexteLarge& chemin) : module_(LoadLibraryW(chemin.c_str())) {
-    if (module_ == nullptr) throw std::runtime_error("Lexigarde.dll could not be loaded");
-    getClassObject_ = Export<PFN_DllGetClassObject>("DllGetClassObject");
-    canUnloadNow_ = Export<PFN_DllCanUnloadNow>("DllCanUnloadNow");
-    if (getClassObject_ == nullptr || canUnloadNow_ == nullptr)
-        throw std::runtime_error("Lexigarde.dll lacks an entry point");
-}
-
-ModuleLexigarde::~ModuleLexigarde() { FreeLibrary(module_); }
-
-FARPROC ModuleLexigarde::Adresse(const char* nom) const { return GetProcAddress(module_, nom); }
-
-ModuleLexigarde* ClientLexigarde::module_ = nullptr;
-
-void ClientLexigarde::SetUpTestSuite() { module_ = new ModuleLexigarde(); }
-
-void ClientLexigarde::TearDownTestSuite() {
-    delete module_;
-    module_ = nullptr;
-}
-
-void ClientLexigarde::SetUp() { ASSERT_HR(S_OK, Module().DllCanUnloadNow()); }
-
-void ClientLexigarde::TearDown() {
-    EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "a test left an object or a lock behind";
+    if (module_ == nullptr || GetProcAddress(module_, "DllGetClassObject") == nullptr)
+        throw std::runtime_error("Lexigarde.dll could not be loaded");
 }

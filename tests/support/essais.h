@@ -13,11 +13,6 @@
 
 #include "lexigarde.h"
 
-#if defined(_WIN32)
-#define TEXTE(s) L##s
-#else
-#define TEXTE(s) u##s
-#endif
 using TexteLarge = std::basic_string<WCHAR>;
 
 struct Hr {
@@ -32,11 +27,10 @@ inline void PrintTo(const Hr& hr, std::ostream* flux) {
 #define EXPECT_HR(attendu, expression) EXPECT_EQ(Hr{attendu}, Hr{expression})
 #define ASSERT_HR(attendu, expression) ASSERT_EQ(Hr{attendu}, Hr{expression})
 
-// Under user-mode emulation of 32-bit x86 (qemu), 32-bit Wine does not
-// survive threads (crashes inside Wine's own code, never in ours). Tests
-// that start threads say "Thread" in their names, so that the emulated
-// 32-bit run can leave them out, and skip here when run there by hand. They
-// run on Linux and under 64-bit Wine.
+// 32-bit Wine under qemu's user-mode emulation does not survive threads
+// (crashes in Wine's own code). Tests that start threads say "Thread" in
+// their names, so that the emulated run leaves them out, and skip there
+// when run by hand.
 #define SAUTER_SOUS_EMULATION_I386()                                                      \
     do {                                                                                  \
         if (std::getenv("LEXIGARDE_EMULATION_I386") != nullptr)                           \
@@ -46,31 +40,34 @@ inline void PrintTo(const Hr& hr, std::ostream* flux) {
 // A pointer value no call should leave behind: proves out-pointers are written.
 inline void* const sentinelle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xDEADBEEF));
 
+// Latin-1 text as UTF-16, as registration writes it, and back (ASCII only).
+TexteLarge Large(const std::string& texte);
+std::string Etroit(const TexteLarge& texte);
+
 // The folder of the running test program, with its separator.
 TexteLarge DossierDuProgramme();
 
-// Lexigarde.dll loaded from the test program's folder, as a client loads it.
+// Lexigarde.dll loaded as a client loads it (from the test program's folder).
 class ModuleLexigarde {
 public:
-    explicit ModuleLexigarde(const TexteLarge& chemin = DossierDuProgramme() + TEXTE("Lexigarde.dll"));
-    ~ModuleLexigarde();
+    explicit ModuleLexigarde(const TexteLarge& chemin = DossierDuProgramme() + Large("Lexigarde.dll"));
+    ~ModuleLexigarde() { FreeLibrary(module_); }
     ModuleLexigarde(const ModuleLexigarde&) = delete;
     ModuleLexigarde& operator=(const ModuleLexigarde&) = delete;
 
     HMODULE Poignee() const { return module_; }
-    FARPROC Adresse(const char* nom) const;
-
     // An export as a typed function pointer (through a plain function
     // pointer type, which casts between function types allow silently).
     template <class Fonction>
     Fonction Export(const char* nom) const {
-        return reinterpret_cast<Fonction>(reinterpret_cast<void (*)(void)>(Adresse(nom)));
+        return reinterpret_cast<Fonction>(reinterpret_cast<void (*)(void)>(GetProcAddress(module_, nom)));
     }
-
     HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const {
-        return getClassObject_(clsid, iid, ppv);
+        return Export<PFN_DllGetClassObject>("DllGetClassObject")(clsid, iid, ppv);
     }
-    HRESULT DllCanUnloadNow() const { return canUnloadNow_(); }
+    HRESULT DllCanUnloadNow() const { return Export<PFN_DllCanUnloadNow>("DllCanUnloadNow")(); }
+    HRESULT DllRegisterServer() const { return Export<PFN_DllRegisterServer>("DllRegisterServer")(); }
+    HRESULT DllUnregisterServer() const { return Export<PFN_DllUnregisterServer>("DllUnregisterServer")(); }
 
     // Factory, then object, of the class; the factory is released again.
     template <class Interface>
@@ -92,24 +89,24 @@ public:
 
 private:
     HMODULE module_;
-    PFN_DllGetClassObject getClassObject_;
-    PFN_DllCanUnloadNow canUnloadNow_;
 };
 
-// Tests that drive the loaded module. The module is loaded once for the
-// suite; each test must leave it as it found it: nothing alive, no lock.
+// Tests that drive the loaded module, loaded for the suite and unloaded
+// after it. Each test must leave it as it found it: nothing alive, no lock.
 class ClientLexigarde : public ::testing::Test {
 public:
     static ModuleLexigarde& Module() { return *module_; }
 
 protected:
-    static void SetUpTestSuite();
-    static void TearDownTestSuite();
-    void SetUp() override;
-    void TearDown() override;
+    static void SetUpTestSuite() { module_ = new ModuleLexigarde(); }
+    static void TearDownTestSuite() { delete module_; }
+    void SetUp() override { ASSERT_HR(S_OK, Module().DllCanUnloadNow()); }
+    void TearDown() override {
+        EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "a test left an object or a lock behind";
+    }
 
 private:
-    static ModuleLexigarde* module_;
+    static inline ModuleLexigarde* module_ = nullptr;
 };
 
 #endif
