@@ -19,18 +19,27 @@ STDAPI DllCanUnloadNow();
 
 namespace {
 
-const char* const arbres[] = {"CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}", "COMPOSANT.INTERNE.VALIDATIONMOTSCLES",
-                              "COMPOSANT.INTERNE.VALIDATIONMOTSCLES.1", "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
-                              "COMPOSANT.INTERNE.TRAD.ASCII.HTML", "COMPOSANT.INTERNE.TRAD.ASCII.HTML.1"};
+const char* const arbres[] = {"CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
+                              "COMPOSANT.INTERNE.VALIDATIONMOTSCLES",
+                              "COMPOSANT.INTERNE.VALIDATIONMOTSCLES.1",
+                              "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
+                              "COMPOSANT.INTERNE.TRAD.ASCII.HTML",
+                              "COMPOSANT.INTERNE.TRAD.ASCII.HTML.1"};
 // The keys the input may touch: the trees, in other cases too, and their neighbours.
-const char* const bases[] = {"CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}", "clsid\\{6eee9b9d-db12-4556-aad3-f1278ef4a449}",
-                             "Composant.Interne.ValidationMotsCles.1", "COMPOSANT.INTERNE.TRAD.ASCII.HTML", "CLSID",
-                             "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A44A}", "Composant.Interne.ValidationMotsCles.2"};
-const char* const suffixes[] = {"", "InprocServer32", "ProgID", "CurVer", "Implemented Categories\\{X}", "inprocserver32\\A"};
+const char* const bases[] = {"CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
+                             "clsid\\{6eee9b9d-db12-4556-aad3-f1278ef4a449}",
+                             "Composant.Interne.ValidationMotsCles.1",
+                             "COMPOSANT.INTERNE.TRAD.ASCII.HTML",
+                             "CLSID",
+                             "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A44A}",
+                             "Composant.Interne.ValidationMotsCles.2"};
+const char* const suffixes[] = {
+    "", "InprocServer32", "ProgID", "CurVer", "Implemented Categories\\{X}", "inprocserver32\\A"};
 const char* const nomsValeurs[] = {"", "ThreadingModel", "Autre"};
 
 std::string Majuscules(std::string texte) {
-    std::transform(texte.begin(), texte.end(), texte.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+    std::transform(texte.begin(), texte.end(), texte.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
     return texte;
 }
 
@@ -52,16 +61,18 @@ void Lire(HKEY cle, const std::string& chemin, Etat& etat) {
     WCHAR nom[256];
     BYTE donnees[4096];
     DWORD longueur = 256, type, taille = sizeof donnees;
-    for (DWORD i = 0; RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
+    for (DWORD i = 0;
+         RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
          ++i, longueur = 256, taille = sizeof donnees)
-        lignes.push_back(chemin + " [" + Majuscules(std::string(nom, nom + longueur)) + "] " + std::to_string(type) +
-                         std::string(donnees, donnees + taille));
-    for (DWORD i = 0; longueur = 256, RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) ==
-                                          ERROR_SUCCESS;
+        lignes.push_back(chemin + " [" + Majuscules(std::string(nom, nom + longueur)) + "] " +
+                         std::to_string(type) + std::string(donnees, donnees + taille));
+    for (DWORD i = 0; longueur = 256,
+               RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
          ++i) {
         HKEY sousCle = nullptr;
         VERIFIER(RegOpenKeyExW(cle, nom, 0, KEY_READ, &sousCle) == ERROR_SUCCESS);
-        Lire(sousCle, (chemin.empty() ? "" : chemin + "\\") + Majuscules(std::string(nom, nom + longueur)), etat);
+        Lire(sousCle, (chemin.empty() ? "" : chemin + "\\") + Majuscules(std::string(nom, nom + longueur)),
+             etat);
         RegCloseKey(sousCle);
     }
 }
@@ -97,8 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
         const std::basic_string<WCHAR> large(chemin.begin(), chemin.end());
         if (action <= 1) {
             HKEY cle = nullptr;
-            if (RegCreateKeyExW(HKEY_CLASSES_ROOT, large.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &cle,
-                                nullptr) != ERROR_SUCCESS)
+            if (RegCreateKeyExW(HKEY_CLASSES_ROOT, large.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &cle, nullptr) != ERROR_SUCCESS)
                 continue;
             const std::string nom = nomsValeurs[lecteur.Choix(3)];
             const std::basic_string<WCHAR> nomLarge(nom.begin(), nom.end());
@@ -109,7 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
                                static_cast<DWORD>(octets.size()));
             RegCloseKey(cle);
         } else if (action == 2) {
-            const REGSAM refuses = (lecteur.Octet() & 1 ? KEY_SET_VALUE : 0) | (lecteur.Octet() & 1 ? DELETE : 0) |
+            const REGSAM refuses = (lecteur.Octet() & 1 ? KEY_SET_VALUE : 0) |
+                                   (lecteur.Octet() & 1 ? DELETE : 0) |
                                    (lecteur.Octet() & 1 ? KEY_CREATE_SUB_KEY : 0);
             if (PlateformeRefuserAcces(HKEY_CLASSES_ROOT, large.c_str(), refuses) == ERROR_SUCCESS)
                 refus = refus || refuses != 0;

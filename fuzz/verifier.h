@@ -8,13 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-[[noreturn]] inline void Echouer(const char* fichier, int ligne, const char* condition) {
-    std::fprintf(stderr, "fuzz: %s:%d: not true: %s\n", fichier, ligne, condition);
-    std::abort();
-}
-
 // An expression, so that a target may end a void function on it.
-#define VERIFIER(condition) ((condition) ? (void)0 : Echouer(__FILE__, __LINE__, #condition))
+#define VERIFIER(condition)                                                                              \
+    ((condition) ? (void)0                                                                               \
+                 : (std::fprintf(stderr, "fuzz: %s:%d: not true: %s\n", __FILE__, __LINE__, #condition), \
+                    std::abort()))
 
 // The input, a byte at a time; zeros once it is used up.
 class Lecteur {

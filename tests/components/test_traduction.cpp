@@ -12,9 +12,9 @@ namespace {
 // 7-bit characters as they are, other upper-half characters not at all.
 std::string TexteAttendu(int code) {
     static const std::map<int, std::string> noms = {
-        {'&', "amp"},     {'<', "lt"},      {'>', "gt"},     {0xAB, "laquo"},  {0xBB, "raquo"},
-        {0xC0, "Agrave"}, {0xC2, "Acirc"},  {0xC7, "Ccedil"}, {0xC8, "Egrave"}, {0xC9, "Eacute"},
-        {0xCA, "Ecirc"},  {0xCB, "Euml"},   {0xCE, "Icirc"}, {0xCF, "Iuml"},   {0xD4, "Ocirc"},
+        {'&', "amp"},     {'<', "lt"},     {'>', "gt"},      {0xAB, "laquo"},  {0xBB, "raquo"},
+        {0xC0, "Agrave"}, {0xC2, "Acirc"}, {0xC7, "Ccedil"}, {0xC8, "Egrave"}, {0xC9, "Eacute"},
+        {0xCA, "Ecirc"},  {0xCB, "Euml"},  {0xCE, "Icirc"},  {0xCF, "Iuml"},   {0xD4, "Ocirc"},
         {0xDB, "Ucirc"},  {0xDC, "Uuml"},
     };
     if (noms.count(code)) return "&" + noms.at(code) + ";";

@@ -36,7 +36,8 @@ protected:
     // each, with nothing failing.
     // A failure must be one of `echecs` and leave no block alive.
     void Balayer(const std::function<HRESULT()>& operation, std::initializer_list<HRESULT> echecs,
-                 const std::function<void(HRESULT)>& verifier = {}, const std::function<void()>& preparer = {}) {
+                 const std::function<void(HRESULT)>& verifier = {},
+                 const std::function<void()>& preparer = {}) {
         for (long rang = 0;; ++rang) {
             const long avant = vivantes_();
             if (preparer) preparer();
@@ -78,11 +79,14 @@ TEST_F(ManqueMemoire, DllGetClassObjectEtCreateInstanceRendentEOutOfMemorySansRi
     const struct {
         const CLSID* clsid;
         const IID* iid;
-    } classes[] = {{&CLSID_Lexigarde, &IID_IValiderMotsCles}, {&CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta}};
+    } classes[] = {{&CLSID_Lexigarde, &IID_IValiderMotsCles},
+                   {&CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta}};
     for (const auto& c : classes) {
-        BalayerCreation([&](void** ppv) { return module_.DllGetClassObject(*c.clsid, IID_IClassFactory, ppv); });
+        BalayerCreation(
+            [&](void** ppv) { return module_.DllGetClassObject(*c.clsid, IID_IClassFactory, ppv); });
         IClassFactory* fabrique = nullptr;
-        ASSERT_HR(S_OK, module_.DllGetClassObject(*c.clsid, IID_IClassFactory, reinterpret_cast<void**>(&fabrique)));
+        ASSERT_HR(S_OK, module_.DllGetClassObject(*c.clsid, IID_IClassFactory,
+                                                  reinterpret_cast<void**>(&fabrique)));
         BalayerCreation([&](void** ppv) { return fabrique->CreateInstance(nullptr, *c.iid, ppv); });
         fabrique->Release();
     }
@@ -110,14 +114,15 @@ TEST_F(ManqueMemoire, LEnregistrementEtSonRetraitEchouentProprementEtDansLOrdre)
         ViderRegistreEssai();
     };
     ViderRegistreEssai();
-    Balayer([&] { return module_.DllRegisterServer(); }, echecs, [&](HRESULT hr) {
-        const std::vector<std::string> etat = Enregistre();
-        EXPECT_TRUE(std::includes(complet.begin(), complet.end(), etat.begin(), etat.end()));
-        if (hr == S_OK) {
-            EXPECT_EQ(complet, etat);
-        }
-        nettoyer();
-    });
+    Balayer([&] { return module_.DllRegisterServer(); }, echecs,
+            [&](HRESULT hr) {
+                const std::vector<std::string> etat = Enregistre();
+                EXPECT_TRUE(std::includes(complet.begin(), complet.end(), etat.begin(), etat.end()));
+                if (hr == S_OK) {
+                    EXPECT_EQ(complet, etat);
+                }
+                nettoyer();
+            });
     Balayer([&] { return module_.DllUnregisterServer(); }, echecs,
             [&](HRESULT hr) {
                 bool restant = false;

@@ -27,9 +27,10 @@ TEST(RegistreLinux, LesNomsIgnorentLaCasseEtLesDroitsRefusesSontRefuses) {
     for (const REGSAM refuse : {KEY_SET_VALUE, KEY_CREATE_SUB_KEY, DELETE}) {
         const char16_t* feuille = u"CLSID\\{A}\\InprocServer32";
         ASSERT_EQ(ERROR_SUCCESS, PlateformeRefuserAcces(HKEY_CLASSES_ROOT, feuille, refuse));
-        EXPECT_EQ(ERROR_ACCESS_DENIED, refuse == KEY_SET_VALUE ? RegOpenKeyExW(HKEY_CLASSES_ROOT, feuille, 0, KEY_WRITE, &cle)
-                                       : refuse == DELETE      ? RegDeleteKeyW(HKEY_CLASSES_ROOT, feuille)
-                                                               : Creer("CLSID\\{A}\\InprocServer32\\Autre"));
+        EXPECT_EQ(ERROR_ACCESS_DENIED, refuse == KEY_SET_VALUE
+                                           ? RegOpenKeyExW(HKEY_CLASSES_ROOT, feuille, 0, KEY_WRITE, &cle)
+                                       : refuse == DELETE ? RegDeleteKeyW(HKEY_CLASSES_ROOT, feuille)
+                                                          : Creer("CLSID\\{A}\\InprocServer32\\Autre"));
     }
     EXPECT_EQ(0u, PlateformeClesOuvertes());
     PlateformeViderRegistre();

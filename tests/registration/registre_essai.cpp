@@ -34,15 +34,17 @@ void Parcourir(const TexteLarge& chemin, std::vector<std::string>& lignes) {
     WCHAR nom[256];
     BYTE donnees[4096];
     DWORD longueur = 256, type = 0, taille = sizeof donnees;
-    for (DWORD i = 0; RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
+    for (DWORD i = 0;
+         RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
          ++i, longueur = 256, taille = sizeof donnees) {
-        std::string ligne = Etroit(chemin) + " [" + Etroit(TexteLarge(nom, longueur)) + "] " + std::to_string(type);
+        std::string ligne =
+            Etroit(chemin) + " [" + Etroit(TexteLarge(nom, longueur)) + "] " + std::to_string(type);
         for (DWORD o = 0; o < taille; ++o) ligne += " " + std::to_string(donnees[o]);
         lignes.push_back(ligne);
     }
     std::vector<TexteLarge> sousCles;
-    for (DWORD i = 0; longueur = 256, RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) ==
-                                          ERROR_SUCCESS;
+    for (DWORD i = 0; longueur = 256,
+               RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
          ++i)
         sousCles.emplace_back(nom, longueur);
     RegCloseKey(cle);

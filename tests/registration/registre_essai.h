@@ -10,9 +10,12 @@
 
 // The six trees registration writes, in the order it removes them.
 inline const char* const arbresDesClasses[] = {
-    "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}", "Composant.Interne.ValidationMotsCles",
-    "Composant.Interne.ValidationMotsCles.1",        "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
-    "Composant.Interne.Trad.ASCII.HTML",             "Composant.Interne.Trad.ASCII.HTML.1",
+    "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
+    "Composant.Interne.ValidationMotsCles",
+    "Composant.Interne.ValidationMotsCles.1",
+    "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
+    "Composant.Interne.Trad.ASCII.HTML",
+    "Composant.Interne.Trad.ASCII.HTML.1",
 };
 
 // A REG_SZ value below HKEY_CLASSES_ROOT without its NUL (which it must

@@ -111,10 +111,12 @@ TEST_F(Enregistrement, UneCopieEnregistreSonPropreCheminEntier) {
 #if !defined(_WIN32)
     for (int i = 0; i < 12; ++i) profond /= std::string(60, 'a' + i);
 #endif
-    for (const fs::path& copie : {dossier / "LexigardeRenomme.dll", dossier / "Lexigarde.dll", profond / "L.dll"}) {
+    for (const fs::path& copie :
+         {dossier / "LexigardeRenomme.dll", dossier / "Lexigarde.dll", profond / "L.dll"}) {
         SCOPED_TRACE(copie.string().size());
         fs::create_directories(copie.parent_path());
-        fs::copy_file(fs::path(DossierDuProgramme()) / "Lexigarde.dll", copie, fs::copy_options::overwrite_existing);
+        fs::copy_file(fs::path(DossierDuProgramme()) / "Lexigarde.dll", copie,
+                      fs::copy_options::overwrite_existing);
         const std::u16string chemin = copie.u16string();
         const ModuleLexigarde module(TexteLarge(chemin.begin(), chemin.end()));
         ASSERT_NE(Module().Poignee(), module.Poignee());

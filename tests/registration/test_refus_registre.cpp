@@ -33,13 +33,15 @@ TEST_F(RefusRegistre, UneEtapeRefuseeArreteLEnregistrementSurSELFREG_E_CLASS) {
         SCOPED_TRACE("refused: " + cles_[refusee]);
         PlateformeViderRegistre();
         HKEY cle = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, Large(cles_[refusee]).c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &cle, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, Large(cles_[refusee]).c_str(), 0, nullptr,
+                                                 0, KEY_ALL_ACCESS, nullptr, &cle, nullptr));
         RegCloseKey(cle);
-        PlateformeRefuserAcces(HKEY_CLASSES_ROOT, Large(cles_[refusee]).c_str(), KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
+        PlateformeRefuserAcces(HKEY_CLASSES_ROOT, Large(cles_[refusee]).c_str(),
+                               KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
         EXPECT_HR(SELFREG_E_CLASS, Module().DllRegisterServer());
         for (size_t i = 0; i < cles_.size(); ++i)
-            EXPECT_EQ(i < refusee, LireTexte(cles_[i]).has_value()) << cles_[i] << ": written before the refusal?";
+            EXPECT_EQ(i < refusee, LireTexte(cles_[i]).has_value())
+                << cles_[i] << ": written before the refusal?";
     }
 }
 

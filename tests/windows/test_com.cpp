@@ -15,22 +15,25 @@ TEST(ComReel, LeRuntimeCreeParProgIdEtGardeLeModuleTantQuUnObjetOuUnVerrouVit) {
         const wchar_t* progId;
         const CLSID* clsid;
         const IID* iid;
-    } classes[] = {{L"Composant.Interne.ValidationMotsCles.1", &CLSID_Lexigarde, &IID_IValiderMotsCles},
-                   {L"Composant.Interne.ValidationMotsCles", &CLSID_Lexigarde, &IID_IValiderMotsCles},
-                   {L"Composant.Interne.Trad.ASCII.HTML.1", &CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta},
-                   {L"Composant.Interne.Trad.ASCII.HTML", &CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta}};
+    } classes[] = {
+        {L"Composant.Interne.ValidationMotsCles.1", &CLSID_Lexigarde, &IID_IValiderMotsCles},
+        {L"Composant.Interne.ValidationMotsCles", &CLSID_Lexigarde, &IID_IValiderMotsCles},
+        {L"Composant.Interne.Trad.ASCII.HTML.1", &CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta},
+        {L"Composant.Interne.Trad.ASCII.HTML", &CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta}};
     for (const auto& c : classes) {
         CLSID clsid{};
         ASSERT_HR(S_OK, CLSIDFromProgID(c.progId, &clsid));
         EXPECT_TRUE(IsEqualGUID(clsid, *c.clsid));
         IUnknown* objet = nullptr;
-        ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, *c.iid, reinterpret_cast<void**>(&objet)));
+        ASSERT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, *c.iid,
+                                         reinterpret_cast<void**>(&objet)));
         CoFreeUnusedLibrariesEx(0, 0);
         EXPECT_NE(nullptr, GetModuleHandleW(L"Lexigarde.dll")) << "unloaded under a live object";
         bool motCle = false;
         ResultatTraduction resultat{};
-        EXPECT_HR(S_OK, c.clsid == &CLSID_Lexigarde ? static_cast<IValiderMotsCles*>(objet)->Valider("friend", &motCle)
-                                                    : static_cast<ITraduireASCIIMeta*>(objet)->Traduire(0xBB, &resultat));
+        EXPECT_HR(S_OK, c.clsid == &CLSID_Lexigarde
+                            ? static_cast<IValiderMotsCles*>(objet)->Valider("friend", &motCle)
+                            : static_cast<ITraduireASCIIMeta*>(objet)->Traduire(0xBB, &resultat));
         EXPECT_TRUE(motCle || std::string(resultat.texte, resultat.longueur) == "&raquo;");
         objet->Release();
         CoFreeUnusedLibrariesEx(0, 0);
@@ -38,12 +41,13 @@ TEST(ComReel, LeRuntimeCreeParProgIdEtGardeLeModuleTantQuUnObjetOuUnVerrouVit) {
     }
     IClassFactory* fabrique = nullptr;
     for (BOOL verrou : {TRUE, FALSE}) {
-        ASSERT_HR(S_OK, CoGetClassObject(CLSID_TraducteurASCIIMeta, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                                         reinterpret_cast<void**>(&fabrique)));
+        ASSERT_HR(S_OK, CoGetClassObject(CLSID_TraducteurASCIIMeta, CLSCTX_INPROC_SERVER, nullptr,
+                                         IID_IClassFactory, reinterpret_cast<void**>(&fabrique)));
         EXPECT_HR(S_OK, fabrique->LockServer(verrou));
         fabrique->Release();
         CoFreeUnusedLibrariesEx(0, 0);
-        EXPECT_EQ(verrou, GetModuleHandleW(L"Lexigarde.dll") != nullptr) << "the lock must hold it, and only it";
+        EXPECT_EQ(verrou, GetModuleHandleW(L"Lexigarde.dll") != nullptr)
+            << "the lock must hold it, and only it";
     }
     CoUninitialize();
     EXPECT_HR(S_OK, ModuleLexigarde().DllUnregisterServer());
