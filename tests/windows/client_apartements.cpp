@@ -1,12 +1,15 @@
-// A COM client in each kind of apartment, and a reader of Lexigarde.tlb. Runs
-// its modes in order and ends with "client_apartements: N checks, M failed":
+// A COM client in each kind of apartment, and a reader of Lexigarde.tlb: runs
+// its modes in order, then prints "client_apartements: N checks, M failed".
 //   client_apartements [typelib] [sans-proxy] [sta] [enregistrer-proxy] [mta] [desenregistrer-proxy]
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "lexigarde.h"
 
@@ -15,29 +18,32 @@
 namespace {
 
 std::atomic<int> verifications{0}, echecs{0};
-void Verifier(bool vrai, const std::string& quoi, long long valeur = 0) {
+void Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
     ++verifications;
-    if (!vrai) ++echecs, std::printf("FAILED: %s (0x%llX)\n", quoi.c_str(), valeur);
+    if (!vrai) ++echecs, std::printf("FAILED: %s (0x%08lX)\n", quoi.c_str(), static_cast<unsigned long>(hr));
 }
 
-const char* const motsCles[] = {"asm", "auto", "bool", "break", "case", "catch", "char", "class", "const",
-    "const_cast", "continue", "default", "delete", "do", "double", "dynamic_cast", "else", "enum", "explicit",
-    "export", "extern", "false", "float", "for", "friend", "goto", "if", "inline", "int", "long", "mutable",
-    "namespace", "new", "operator", "private", "protected", "public", "register", "reinterpret_cast", "return",
-    "short", "signed", "sizeof", "static", "static_cast", "struct", "switch", "template", "this", "throw", "true",
-    "try", "typedef", "typeid", "typename", "union", "unsigned", "using", "virtual", "void", "volatile",
-    "wchar_t", "while"};
-const char* const presque[] = {"", "If", "IF", " if", "if ", "cons", "consts", "stati", "static_casts", "d",
-    "doubles", "a", "xor", "nullptr", "constexpr", "\xE9t\xE9", "z"};
+const char* const motsCles = // the 63 of C++98
+    "asm auto bool break case catch char class const const_cast continue default delete do double "
+    "dynamic_cast else enum explicit export extern false float for friend goto if inline int long mutable "
+    "namespace new operator private protected public register reinterpret_cast return short signed sizeof "
+    "static static_cast struct switch template this throw true try typedef typeid typename union unsigned "
+    "using virtual void volatile wchar_t while";
+const char* const presque[] = {"",  "If",      " if", "if ", "cons",    "consts",    "static_casts",
+                               "d", "doubles", "a",   "xor", "nullptr", "constexpr", "\xE9t\xE9"};
 
-struct Classe {
+const struct Classe {
     const wchar_t* progId;
     const IID* iid;
-};
-const Classe classes[] = {{L"Composant.Interne.ValidationMotsCles.1", &IID_IValiderMotsCles},
-    {L"Composant.Interne.Trad.ASCII.HTML.1", &IID_ITraduireASCIIMeta},
-    {L"Composant.Interne.ValidationMotsCles", &IID_IValiderMotsCles},
-    {L"Composant.Interne.Trad.ASCII.HTML", &IID_ITraduireASCIIMeta}};
+} classes[] = {{L"Composant.Interne.ValidationMotsCles.1", &IID_IValiderMotsCles},
+               {L"Composant.Interne.Trad.ASCII.HTML.1", &IID_ITraduireASCIIMeta},
+               {L"Composant.Interne.ValidationMotsCles", &IID_IValiderMotsCles},
+               {L"Composant.Interne.Trad.ASCII.HTML", &IID_ITraduireASCIIMeta}};
+
+template <class Fonction>
+Fonction Export(HMODULE module, const char* nom) {
+    return reinterpret_cast<Fonction>(reinterpret_cast<void (*)()>(GetProcAddress(module, nom)));
+}
 
 void* Creer(const Classe& classe, HRESULT attendu) {
     CLSID clsid{};
@@ -48,177 +54,169 @@ void* Creer(const Classe& classe, HRESULT attendu) {
     return objet;
 }
 
-// The method at the fourth slot lies inside Lexigarde.dll for the object itself, elsewhere for a proxy.
+// The method at the fourth slot lies in Lexigarde.dll for the object itself, elsewhere for a proxy.
 bool EstDirect(void* objet) {
     MEMORY_BASIC_INFORMATION zone{};
     VirtualQuery((*static_cast<void***>(objet))[3], &zone, sizeof zone);
     return zone.AllocationBase == GetModuleHandleW(L"Lexigarde.dll");
 }
 
-// The answer is one byte: the one after it stays the caller's.
-void Repondre(IValiderMotsCles* validateur, const char* mot, unsigned char attendu) {
-    unsigned char reponse[2] = {0xCC, 0xCC};
-    const HRESULT hr = validateur->Valider(mot, reinterpret_cast<bool*>(reponse));
-    Verifier(hr == S_OK && reponse[0] == attendu && reponse[1] == 0xCC, std::string("Valider ") + mot, hr);
+// Each class by each ProgID: the objects themselves in an STA, none in the MTA without the proxy/stub.
+void Apartement(DWORD modele, HRESULT attendu) {
+    Verifier(SUCCEEDED(CoInitializeEx(nullptr, modele)), "CoInitializeEx");
+    for (const Classe& classe : classes)
+        if (auto objet = static_cast<IUnknown*>(Creer(classe, attendu)))
+            Verifier(EstDirect(objet) && objet->Release() == 0, "the object itself, released");
+    CoUninitialize();
 }
 
-void VerifierAppels(IValiderMotsCles* validateur, ITraduireASCIIMeta* traducteur, ITraduireASCIIMeta* direct) {
-    for (const char* mot : motsCles) Repondre(validateur, mot, 1);
-    for (const char* mot : presque) Repondre(validateur, mot, 0);
-    // Through the proxy as in-process, the caller's bytes after the text included.
-    for (int c = 0; c < 256; ++c) {
-        ResultatTraduction recu, attendu;
-        std::memset(&recu, c ^ 0x5A, sizeof recu);
-        std::memcpy(&attendu, &recu, sizeof recu);
-        const HRESULT hr = traducteur->Traduire(static_cast<unsigned char>(c), &recu);
-        Verifier(hr == direct->Traduire(static_cast<unsigned char>(c), &attendu) && hr == S_OK &&
-                     std::memcmp(&recu, &attendu, sizeof recu) == 0 && static_cast<unsigned char>(recu.texte[63]) == (c ^ 0x5A),
-                 "Traduire " + std::to_string(c), hr);
+// Every keyword answers true, every near miss false, in one byte: the next stays the caller's.
+void Repondre(IValiderMotsCles* validateur) {
+    std::istringstream flux(motsCles);
+    std::vector<std::string> mots{std::istream_iterator<std::string>(flux), {}};
+    Verifier(mots.size() == 63, "63 keywords");
+    mots.insert(mots.end(), std::begin(presque), std::end(presque));
+    for (size_t n = 0; n < mots.size(); ++n) {
+        unsigned char reponse[2] = {0xCC, 0xCC};
+        const HRESULT hr = validateur->Valider(mots[n].c_str(), reinterpret_cast<bool*>(reponse));
+        Verifier(hr == S_OK && reponse[0] == (n < 63) && reponse[1] == 0xCC, "Valider " + mots[n], hr);
     }
-    bool reponse = false;
-    const struct {
-        HRESULT obtenu, attendu;
-        const char* quoi;
-    } nuls[] = {{validateur->Valider(nullptr, &reponse), E_POINTER, "null word"},
-        {validateur->Valider("if", nullptr), HRESULT_FROM_WIN32(RPC_X_NULL_REF_POINTER), "null answer"},
-        {traducteur->Traduire('<', nullptr), HRESULT_FROM_WIN32(RPC_X_NULL_REF_POINTER), "null record"}};
-    for (const auto& nul : nuls) Verifier(nul.obtenu == nul.attendu, nul.quoi, nul.obtenu);
 }
 
-template <class Fonction> Fonction Export(HMODULE module, const char* nom) {
-    return reinterpret_cast<Fonction>(reinterpret_cast<void (*)()>(GetProcAddress(module, nom)));
-}
-
-template <class Appel> double Nanosecondes(int fois, Appel appel) {
+template <class Appel>
+double Nanosecondes(int fois, Appel appel) {
     const auto debut = std::chrono::steady_clock::now();
     for (int i = 0; i < fois; ++i) appel();
     return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - debut).count() / fois;
 }
 
 void Mta() {
-    // The object itself, loaded directly: the reference for each answer and each cost.
+    // The objects themselves, loaded directly: the reference for answers and costs.
     const HMODULE module = LoadLibraryW(L"Lexigarde.dll");
-    auto obtenir = Export<PFN_DllGetClassObject>(module, "DllGetClassObject");
-    IClassFactory* fabrique[2] = {};
-    void* direct[2] = {};
+    IUnknown* direct[2] = {};
     for (int i = 0; i < 2; ++i) {
-        obtenir(i ? CLSID_TraducteurASCIIMeta : CLSID_Lexigarde, IID_IClassFactory, (void**)&fabrique[i]);
-        fabrique[i]->CreateInstance(nullptr, *classes[i].iid, &direct[i]);
-        fabrique[i]->Release();
+        IClassFactory* fabrique = nullptr;
+        Export<PFN_DllGetClassObject>(module, "DllGetClassObject")(
+            i ? CLSID_TraducteurASCIIMeta : CLSID_Lexigarde, IID_IClassFactory, (void**)&fabrique);
+        fabrique->CreateInstance(nullptr, *classes[i].iid, (void**)&direct[i]);
+        fabrique->Release();
     }
+    auto validateurDirect = reinterpret_cast<IValiderMotsCles*>(direct[0]);
+    auto traducteurDirect = reinterpret_cast<ITraduireASCIIMeta*>(direct[1]);
     Verifier(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)), "CoInitializeEx");
     for (int i = 0; i < 4; i += 2) {
-        void* objets[2] = {Creer(classes[i], S_OK), Creer(classes[i + 1], S_OK)};
-        if (!objets[0] || !objets[1]) return;
-        Verifier(!EstDirect(objets[0]) && !EstDirect(objets[1]), "a proxy in the MTA");
-        auto validateur = static_cast<IValiderMotsCles*>(objets[0]);
-        auto traducteur = static_cast<ITraduireASCIIMeta*>(objets[1]);
-        VerifierAppels(validateur, traducteur, static_cast<ITraduireASCIIMeta*>(direct[1]));
-        if (i == 0 && !std::getenv("LEXIGARDE_EMULATION_I386")) { // 32-bit Wine under qemu dies with threads
-            std::thread fils[2];
-            for (auto& f : fils)
-                f = std::thread([validateur] {
-                    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-                    for (int n = 0; n < 50; ++n)
-                        for (const char* mot : motsCles) Repondre(validateur, mot, 1);
-                    CoUninitialize();
-                });
-            for (auto& f : fils) f.join();
+        auto validateur = static_cast<IValiderMotsCles*>(Creer(classes[i], S_OK));
+        auto traducteur = static_cast<ITraduireASCIIMeta*>(Creer(classes[i + 1], S_OK));
+        if (!validateur || !traducteur) break;
+        Verifier(!EstDirect(validateur) && !EstDirect(traducteur), "a proxy in the MTA");
+        Repondre(validateur);
+        ResultatTraduction recu, attendu;
+        for (int c = 0; c < 256; ++c) { // as in-process, the caller's bytes after the text included
+            std::memset(&recu, c ^ 0x5A, sizeof recu);
+            std::memcpy(&attendu, &recu, sizeof recu);
+            const HRESULT hr = traducteur->Traduire(static_cast<unsigned char>(c), &recu);
+            Verifier(
+                hr == S_OK && traducteurDirect->Traduire(static_cast<unsigned char>(c), &attendu) == S_OK &&
+                    std::memcmp(&recu, &attendu, sizeof recu) == 0 && (recu.texte[63] & 0xFF) == (c ^ 0x5A),
+                "Traduire " + std::to_string(c), hr);
         }
-        bool b;
-        ResultatTraduction r;
-        std::printf("cost of one call, direct and through the proxy: Valider %.0f ns, %.0f ns; "
-                    "Traduire %.0f ns, %.0f ns\n",
-            Nanosecondes(100000, [&] { static_cast<IValiderMotsCles*>(direct[0])->Valider("template", &b); }),
-            Nanosecondes(2000, [&] { validateur->Valider("template", &b); }),
-            Nanosecondes(100000, [&] { static_cast<ITraduireASCIIMeta*>(direct[1])->Traduire(0xE9, &r); }),
-            Nanosecondes(2000, [&] { traducteur->Traduire(0xE9, &r); }));
+        bool reponse = false;
+        const HRESULT refNul = HRESULT_FROM_WIN32(RPC_X_NULL_REF_POINTER); // the proxy's own refusal
+        const struct {
+            HRESULT obtenu, attendu;
+            const char* quoi;
+        } nuls[] = {{validateur->Valider(nullptr, &reponse), E_POINTER, "null word"},
+                    {validateur->Valider("if", nullptr), refNul, "null answer"},
+                    {traducteur->Traduire('<', nullptr), refNul, "null record"}};
+        for (const auto& nul : nuls) Verifier(nul.obtenu == nul.attendu, nul.quoi, nul.obtenu);
+        // Two threads of the MTA share one proxy (32-bit Wine under qemu dies with threads).
+        if (i == 0 && !std::getenv("LEXIGARDE_EMULATION_I386")) {
+            auto appels = [validateur] {
+                CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+                for (int n = 0; n < 20; ++n) Repondre(validateur);
+                CoUninitialize();
+            };
+            std::thread premier(appels), second(appels);
+            premier.join(), second.join();
+        }
+        std::printf(
+            "one call, direct and through the proxy: Valider %.0f ns, %.0f ns; Traduire %.0f ns, %.0f ns\n",
+            Nanosecondes(100000, [&] { validateurDirect->Valider("template", &reponse); }),
+            Nanosecondes(2000, [&] { validateur->Valider("template", &reponse); }),
+            Nanosecondes(100000, [&] { traducteurDirect->Traduire(0xE9, &recu); }),
+            Nanosecondes(2000, [&] { traducteur->Traduire(0xE9, &recu); }));
         Verifier(validateur->Release() == 0 && traducteur->Release() == 0, "proxies released");
     }
     CoUninitialize();
-    for (void* objet : direct) static_cast<IUnknown*>(objet)->Release();
+    direct[0]->Release(), direct[1]->Release();
     FreeLibrary(module);
 }
 
-void Sta() {
-    Verifier(SUCCEEDED(CoInitialize(nullptr)), "CoInitialize");
-    for (const Classe& classe : classes) {
-        auto objet = static_cast<IUnknown*>(Creer(classe, S_OK));
-        Verifier(objet && EstDirect(objet), "the object itself in the STA");
-        if (objet) Verifier(objet->Release() == 0, "object released");
-    }
-    CoUninitialize();
+TYPEATTR Attributs(ITypeInfo* info) {
+    TYPEATTR *attributs = nullptr, copie{};
+    if (info && info->GetTypeAttr(&attributs) == S_OK) copie = *attributs, info->ReleaseTypeAttr(attributs);
+    return copie;
 }
 
-void SansProxy() {
-    Verifier(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)), "CoInitializeEx");
-    for (const Classe& classe : classes) Verifier(!Creer(classe, E_NOINTERFACE), "no object without a proxy");
-    CoUninitialize();
-}
-
-// The type library says what the header says: interfaces, methods, record layout.
+// The type library says what the header says.
 void Typelib() {
     wchar_t chemin[MAX_PATH];
-    GetModuleFileNameW(nullptr, chemin, MAX_PATH);
+    std::wstring tlb(chemin, GetModuleFileNameW(nullptr, chemin, MAX_PATH));
     ITypeLib* bibliotheque = nullptr;
-    const HRESULT hr = LoadTypeLibEx((std::wstring(chemin).substr(0, std::wstring(chemin).rfind(L'\\') + 1) +
-                                      L"Lexigarde.tlb").c_str(), REGKIND_NONE, &bibliotheque);
+    const HRESULT hr = LoadTypeLibEx((tlb.substr(0, tlb.rfind(L'\\') + 1) + L"Lexigarde.tlb").c_str(),
+                                     REGKIND_NONE, &bibliotheque);
     Verifier(hr == S_OK, "LoadTypeLibEx", hr);
     if (!bibliotheque) return;
-    const USHORT in = PARAMFLAG_FIN, inOut = PARAMFLAG_FIN | PARAMFLAG_FOUT;
+    const USHORT in = PARAMFLAG_FIN, out = PARAMFLAG_FOUT;
     const struct {
         const IID* iid;
         const wchar_t* methode;
         USHORT directions[2];
-    } interfaces[] = {{&IID_IValiderMotsCles, L"Valider", {in, PARAMFLAG_FOUT}},
-        {&IID_ITraduireASCIIMeta, L"Traduire", {in, inOut}}};
+    } interfaces[] = {{&IID_IValiderMotsCles, L"Valider", {in, out}},
+                      {&IID_ITraduireASCIIMeta, L"Traduire", {in, in | out}}};
     for (const auto& attendue : interfaces) {
         ITypeInfo *info = nullptr, *base = nullptr;
-        TYPEATTR *attributs = nullptr, *attributsBase = nullptr;
-        FUNCDESC* methode = nullptr;
-        BSTR nom = nullptr;
         HREFTYPE refBase = 0;
-        Verifier(bibliotheque->GetTypeInfoOfGuid(*attendue.iid, &info) == S_OK && info->GetTypeAttr(&attributs) == S_OK &&
-                 attributs->typekind == TKIND_INTERFACE && attributs->cFuncs == 1 &&
-                 info->GetRefTypeOfImplType(0, &refBase) == S_OK && info->GetRefTypeInfo(refBase, &base) == S_OK &&
-                 base->GetTypeAttr(&attributsBase) == S_OK && IsEqualGUID(attributsBase->guid, IID_IUnknown) &&
-                 info->GetFuncDesc(0, &methode) == S_OK && methode->oVft == 3 * sizeof(void*) &&
-                 methode->cParams == 2 && info->GetDocumentation(methode->memid, &nom, nullptr, nullptr, nullptr) == S_OK &&
-                 std::wstring(nom) == attendue.methode &&
-                 (methode->lprgelemdescParam[0].paramdesc.wParamFlags & inOut) == attendue.directions[0] &&
-                 (methode->lprgelemdescParam[1].paramdesc.wParamFlags & inOut) == attendue.directions[1],
-                 "interface in Lexigarde.tlb", attendue.iid->Data1);
+        FUNCDESC* f = nullptr;
+        BSTR nom = nullptr;
+        if (bibliotheque->GetTypeInfoOfGuid(*attendue.iid, &info) == S_OK && info->GetFuncDesc(0, &f) == S_OK)
+            info->GetRefTypeOfImplType(0, &refBase), info->GetRefTypeInfo(refBase, &base),
+                info->GetDocumentation(f->memid, &nom, nullptr, nullptr, nullptr);
+        const TYPEATTR attributs = Attributs(info);
+        Verifier(attributs.typekind == TKIND_INTERFACE && attributs.cFuncs == 1 &&
+                     IsEqualGUID(Attributs(base).guid, IID_IUnknown) && f && nom &&
+                     attendue.methode == std::wstring(nom) && f->oVft == 3 * sizeof(void*) &&
+                     f->cParams == 2 &&
+                     (f->lprgelemdescParam[0].paramdesc.wParamFlags & (in | out)) == attendue.directions[0] &&
+                     (f->lprgelemdescParam[1].paramdesc.wParamFlags & (in | out)) == attendue.directions[1],
+                 "interface in Lexigarde.tlb", static_cast<HRESULT>(attendue.iid->Data1));
         SysFreeString(nom);
-        if (methode) info->ReleaseFuncDesc(methode);
-        if (attributsBase) base->ReleaseTypeAttr(attributsBase);
+        if (f) info->ReleaseFuncDesc(f);
         if (base) base->Release();
-        if (attributs) info->ReleaseTypeAttr(attributs);
         if (info) info->Release();
     }
     ITypeInfo* record = nullptr;
     MEMBERID membre = 0;
     USHORT trouves = 1;
     wchar_t nomRecord[] = L"ResultatTraduction";
-    TYPEATTR* attributs = nullptr;
-    VARDESC *texte = nullptr, *longueur = nullptr;
-    Verifier(bibliotheque->FindName(nomRecord, 0, &record, &membre, &trouves) == S_OK && trouves == 1 &&
-             record->GetTypeAttr(&attributs) == S_OK && attributs->typekind == TKIND_RECORD &&
-             attributs->cbSizeInstance == sizeof(ResultatTraduction) && attributs->cVars == 2 &&
-             record->GetVarDesc(0, &texte) == S_OK && texte->oInst == offsetof(ResultatTraduction, texte) &&
-             record->GetVarDesc(1, &longueur) == S_OK && longueur->oInst == offsetof(ResultatTraduction, longueur),
+    if (bibliotheque->FindName(nomRecord, 0, &record, &membre, &trouves) != S_OK) trouves = 0;
+    const TYPEATTR attributs = Attributs(trouves ? record : nullptr);
+    LONG decalages[2] = {-1, -1};
+    VARDESC* champ = nullptr;
+    for (UINT i = 0; trouves && i < 2; ++i)
+        if (record->GetVarDesc(i, &champ) == S_OK) decalages[i] = champ->oInst, record->ReleaseVarDesc(champ);
+    Verifier(attributs.typekind == TKIND_RECORD && attributs.cbSizeInstance == sizeof(ResultatTraduction) &&
+                 attributs.cVars == 2 && decalages[0] == offsetof(ResultatTraduction, texte) &&
+                 decalages[1] == offsetof(ResultatTraduction, longueur),
              "ResultatTraduction in Lexigarde.tlb");
-    if (texte) record->ReleaseVarDesc(texte);
-    if (longueur) record->ReleaseVarDesc(longueur);
-    if (attributs) record->ReleaseTypeAttr(attributs);
-    if (record) record->Release();
+    if (trouves) record->Release();
     bibliotheque->Release();
 }
 
 // The 32-bit run registers the proxy/stub itself: one emulated process less.
 void ProxyStub(const char* fonction) {
     const HMODULE proxy = LoadLibraryW(L"LexigardePS.dll");
-    auto appeler = proxy ? Export<PFN_DllRegisterServer>(proxy, fonction) : nullptr;
-    const HRESULT hr = appeler ? appeler() : E_FAIL;
+    const HRESULT hr = proxy ? Export<PFN_DllRegisterServer>(proxy, fonction)() : E_FAIL;
     Verifier(hr == S_OK, std::string("LexigardePS.dll ") + fonction, hr);
     if (proxy) FreeLibrary(proxy);
 }
@@ -226,15 +224,18 @@ void ProxyStub(const char* fonction) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::pair<std::string, void (*)()> modes[] = {
+        {"typelib", Typelib},
+        {"sans-proxy", [] { Apartement(COINIT_MULTITHREADED, E_NOINTERFACE); }},
+        {"sta", [] { Apartement(COINIT_APARTMENTTHREADED, S_OK); }},
+        {"mta", Mta},
+        {"enregistrer-proxy", [] { ProxyStub("DllRegisterServer"); }},
+        {"desenregistrer-proxy", [] { ProxyStub("DllUnregisterServer"); }}};
     for (int i = 1; i < argc; ++i) {
-        const std::string mode = argv[i];
-        if (mode == "typelib") Typelib();
-        else if (mode == "sans-proxy") SansProxy();
-        else if (mode == "sta") Sta();
-        else if (mode == "mta") Mta();
-        else if (mode == "enregistrer-proxy") ProxyStub("DllRegisterServer");
-        else if (mode == "desenregistrer-proxy") ProxyStub("DllUnregisterServer");
-        else Verifier(false, "unknown mode " + mode);
+        bool connu = false;
+        for (const auto& mode : modes)
+            if (mode.first == argv[i]) connu = true, mode.second();
+        Verifier(connu, std::string("mode ") + argv[i]);
     }
     std::printf("client_apartements: %d checks, %d failed\n", verifications.load(), echecs.load());
     std::fflush(stdout);
