@@ -278,6 +278,7 @@ int Etat(const std::string& module) {
                     classe.nom, classe.clsid, classe.progId, classe.independant,
                     serveur.empty() ? "no" : ("yes, server " + serveur).c_str());
     }
+#if defined(_WIN32)
     // The proxy/stub is whatever the registry names for each interface.
     struct Interface {
         const char *nom, *iid;
@@ -288,14 +289,16 @@ int Etat(const std::string& module) {
     };
     std::printf("\nProxy/stub (for clients in other apartments, such as multithreaded ones)\n");
     for (const Interface& declaree : interfaces) {
-        const std::string classe = LireRegistre(std::string("Interface\\") + declaree.iid + "\\ProxyStubClsid32");
-        const std::string serveur = classe.empty() ? "" : LireRegistre("CLSID\\" + classe + "\\InprocServer32");
+        const std::string classe =
+            LireRegistre(std::string("Interface\\") + declaree.iid + "\\ProxyStubClsid32");
+        const std::string serveur =
+            classe.empty() ? "" : LireRegistre("CLSID\\" + classe + "\\InprocServer32");
         std::printf("  %-19s registered: %s\n", (std::string(declaree.nom) + ":").c_str(),
                     classe.empty()    ? "no"
                     : serveur.empty() ? ("no, class " + classe + " has no server").c_str()
                                       : ("yes, class " + classe + ", server " + serveur).c_str());
     }
-#if !defined(_WIN32)
+#else
     std::printf("\n(on Linux the registry is the stand-in's, and lasts as long as this process)\n");
 #endif
     return 0;
@@ -336,12 +339,11 @@ int main(int argc, char** argv) {
                         "Make characters with no HTML text an error (exit status 2)");
     translate->add_flag("!--no-progress", traduction.progres, "Never show progress on standard error");
 
-    auto* reg =
-        app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
-                                       "LexigardePS.dll beside the module, and report the result.");
-    auto* unreg = app.add_subcommand("unregister",
-                                     "Unregister the classes (DllUnregisterServer), and on Windows the "
-                                     "LexigardePS.dll beside the module, and report the result.");
+    auto* reg = app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
+                                               "LexigardePS.dll beside the module, and report the result.");
+    auto* unreg =
+        app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows the "
+                                         "LexigardePS.dll beside the module, and report the result.");
     auto* status = app.add_subcommand(
         "status", "Show the module, the class identifiers and ProgIDs, and what the registry says of "
                   "them and of the proxy/stub.");
