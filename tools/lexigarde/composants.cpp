@@ -91,6 +91,14 @@ std::string ModuleVoisin() {
 #endif
 }
 
+#if defined(_WIN32)
+std::string ProxyVoisin(const std::string& module) {
+    const std::string proxy = module.substr(0, module.find_last_of("\\/") + 1) + "LexigardePS.dll";
+    const DWORD attributs = GetFileAttributesW(Elargir(proxy).c_str());
+    return attributs != INVALID_FILE_ATTRIBUTES && !(attributs & FILE_ATTRIBUTE_DIRECTORY) ? proxy : "";
+}
+#endif
+
 Serveur::Serveur(const std::string& fichier) {
 #if defined(_WIN32)
     if (fichier.empty()) {

@@ -71,4 +71,10 @@ private:
 // The Lexigarde.dll beside the running tool.
 std::string ModuleVoisin();
 
+#if defined(_WIN32)
+// The proxy/stub library (LexigardePS.dll) in the folder of `module`, or ""
+// when there is none.
+std::string ProxyVoisin(const std::string& module);
+#endif
+
 #endif

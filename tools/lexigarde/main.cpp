@@ -223,10 +223,21 @@ int Enregistrer(Serveur& serveur, bool enregistrer) {
     const char* fonction = enregistrer ? "DllRegisterServer" : "DllUnregisterServer";
     const HRESULT hr = enregistrer ? serveur.Enregistrer() : serveur.Desenregistrer();
     std::printf("%s in %s: %s\n", fonction, serveur.Origine().c_str(), DecrireHResult(hr).c_str());
-#if !defined(_WIN32)
+    bool reussi = SUCCEEDED(hr);
+#if defined(_WIN32)
+    // Clients in other apartments need the proxy/stub: it goes with the
+    // module when it lies beside it.
+    const std::string proxy = ProxyVoisin(serveur.Origine());
+    if (!proxy.empty()) {
+        Serveur proxyStub(proxy);
+        const HRESULT hrProxy = enregistrer ? proxyStub.Enregistrer() : proxyStub.Desenregistrer();
+        std::printf("%s in %s: %s\n", fonction, proxyStub.Origine().c_str(), DecrireHResult(hrProxy).c_str());
+        reussi = reussi && SUCCEEDED(hrProxy);
+    }
+#else
     std::printf("(on Linux the registry is the stand-in's, and lasts as long as this process)\n");
 #endif
-    return SUCCEEDED(hr) ? 0 : 1;
+    return reussi ? 0 : 1;
 }
 
 std::string LireRegistre(const std::string& cle) {
@@ -267,7 +278,27 @@ int Etat(const std::string& module) {
                     classe.nom, classe.clsid, classe.progId, classe.independant,
                     serveur.empty() ? "no" : ("yes, server " + serveur).c_str());
     }
-#if !defined(_WIN32)
+#if defined(_WIN32)
+    // The proxy/stub is whatever the registry names for each interface.
+    struct Interface {
+        const char *nom, *iid;
+    };
+    const Interface interfaces[] = {
+        {"IValiderMotsCles", "{EE9424BB-CFBD-4371-8C30-0875092A3FD4}"},
+        {"ITraduireASCIIMeta", "{49E27F9D-E8C9-4235-82AC-29B3D41AA2C9}"},
+    };
+    std::printf("\nProxy/stub (for clients in other apartments, such as multithreaded ones)\n");
+    for (const Interface& declaree : interfaces) {
+        const std::string classe =
+            LireRegistre(std::string("Interface\\") + declaree.iid + "\\ProxyStubClsid32");
+        const std::string serveur =
+            classe.empty() ? "" : LireRegistre("CLSID\\" + classe + "\\InprocServer32");
+        std::printf("  %-19s registered: %s\n", (std::string(declaree.nom) + ":").c_str(),
+                    classe.empty()    ? "no"
+                    : serveur.empty() ? ("no, class " + classe + " has no server").c_str()
+                                      : ("yes, class " + classe + ", server " + serveur).c_str());
+    }
+#else
     std::printf("\n(on Linux the registry is the stand-in's, and lasts as long as this process)\n");
 #endif
     return 0;
@@ -308,12 +339,14 @@ int main(int argc, char** argv) {
                         "Make characters with no HTML text an error (exit status 2)");
     translate->add_flag("!--no-progress", traduction.progres, "Never show progress on standard error");
 
-    auto* reg =
-        app.add_subcommand("register", "Register the classes (DllRegisterServer) and report the result.");
-    auto* unreg = app.add_subcommand("unregister",
-                                     "Unregister the classes (DllUnregisterServer) and report the result.");
+    auto* reg = app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
+                                               "LexigardePS.dll beside the module, and report the result.");
+    auto* unreg =
+        app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows the "
+                                         "LexigardePS.dll beside the module, and report the result.");
     auto* status = app.add_subcommand(
-        "status", "Show the module, the class identifiers and ProgIDs, and what the registry says.");
+        "status", "Show the module, the class identifiers and ProgIDs, and what the registry says of "
+                  "them and of the proxy/stub.");
 
     try {
         app.parse(argc, argv);
