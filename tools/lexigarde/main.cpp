@@ -242,12 +242,12 @@ std::string LireRegistre(const std::string& cle) {
     return texte;
 }
 
-int Etat(const std::string& module, const std::string& activation) {
+// `activation`: how the components are reached (on Linux, the file loaded).
+int Etat(const std::string& activation) {
 #if defined(_WIN32)
     std::printf("activation: %s\n", activation.c_str());
 #else
-    (void)activation;
-    std::printf("module:     %s\n", (module.empty() ? ModuleVoisin() : module).c_str());
+    std::printf("module:     %s\n", activation.c_str());
 #endif
     struct Classe {
         const char *nom, *clsid, *progId, *independant;
@@ -327,8 +327,8 @@ int main(int argc, char** argv) {
     }
 
     try {
-        std::string activation = "the file " + module;
 #if defined(_WIN32)
+        std::string activation = "the file " + module;
         // Registering needs a file: the one named, or the one beside the tool.
         if ((reg->parsed() || unreg->parsed()) && module.empty()) module = ModuleVoisin();
         // Registration-free when the assembly's manifest lies beside the
@@ -339,8 +339,10 @@ int main(int argc, char** argv) {
             activation = contexte && contexte->Actif()
                              ? "COM, registration-free through " + contexte->Manifeste()
                              : "COM, through the registry (CoCreateInstance by ProgID)";
+#else
+        const std::string activation = module.empty() ? ModuleVoisin() : module;
 #endif
-        if (status->parsed()) return Etat(module, activation);
+        if (status->parsed()) return Etat(activation);
         Serveur serveur(module);
         if (check->parsed()) return Verifier(serveur, mots);
         if (translate->parsed()) return Traduire(serveur, traduction);
