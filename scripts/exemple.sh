@@ -1,7 +1,7 @@
 #!/bin/sh
 # The main job: builds Lexigarde and runs the client tool on the sample
 # input, on Linux and, where Wine is present, through the real Windows DLL
-# registered with regsvr32 and reached through COM.
+# reached through COM: registration-free, then registered with regsvr32.
 #   scripts/exemple.sh [--win32]   (--win32: the shipped 32-bit DLL, under
 #                                   emulation: minutes rather than seconds)
 set -eu
@@ -31,12 +31,13 @@ export WINEPREFIX="$racine/build/$preset/exemple-wineprefix" WINEDEBUG=-all
 sortie="$racine/build/$preset/exemple.out"
 # Wine's services would hold a pipe open: its output goes through a file.
 wine() { (cd "build/$preset/bin" && "$racine/cmake/wine.sh" "$chargeur" "$@" >"$sortie" 2>&1 </dev/null); statut=$?; cat "$sortie"; return $statut; }
+titre "Windows ($preset), registration-free (Lexigarde.manifest beside it): lexigarde.exe status"
+wine lexigarde.exe status
+titre "Windows ($preset), registration-free: lexigarde.exe translate texte-latin1.txt"
+wine lexigarde.exe translate "Z:$racine/samples/texte-latin1.txt"
 titre "Windows ($preset): wine regsvr32 Lexigarde.dll"
 wine regsvr32 /s Lexigarde.dll && echo "registered"
-wine lexigarde.exe status
-titre "Windows ($preset), through COM: lexigarde.exe translate texte-latin1.txt"
-wine lexigarde.exe translate "Z:$racine/samples/texte-latin1.txt"
-titre "Windows ($preset), through COM: lexigarde.exe check class Class typename"
-wine lexigarde.exe check class Class typename || echo "(exit status $?: not every word is a keyword)"
+titre "Windows ($preset), through the registry: lexigarde.exe --registry check class Class typename"
+wine lexigarde.exe --registry check class Class typename || echo "(exit status $?: not every word is a keyword)"
 titre "Windows ($preset): wine regsvr32 /u Lexigarde.dll"
 wine regsvr32 /u /s Lexigarde.dll && echo "unregistered"

@@ -77,12 +77,50 @@ std::string DecrireHResult(HRESULT hr) {
     return std::string(hex) + (FAILED(hr) ? " (failure)" : " (success)");
 }
 
-std::string ModuleVoisin() {
 #if defined(_WIN32)
+namespace {
+
+// The folder of the running tool, with its final separator.
+TexteLarge DossierOutil() {
     WCHAR chemin[32768] = {};
     GetModuleFileNameW(nullptr, chemin, 32768);
-    std::string texte = Retrecir(chemin);
-    return texte.substr(0, texte.find_last_of("\\/") + 1) + "Lexigarde.dll";
+    TexteLarge texte(chemin);
+    return texte.substr(0, texte.find_last_of(L"\\/") + 1);
+}
+
+} // namespace
+
+ContexteActivation::ContexteActivation() {
+    const TexteLarge dossier = DossierOutil();
+    const TexteLarge manifeste = dossier + L"Lexigarde.manifest";
+    if (GetFileAttributesW(manifeste.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    manifeste_ = Retrecir(manifeste.c_str());
+    ACTCTXW description = {};
+    description.cbSize = sizeof description;
+    description.dwFlags = ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
+    description.lpSource = manifeste.c_str();
+    description.lpAssemblyDirectory = dossier.c_str();
+    contexte_ = CreateActCtxW(&description);
+    if (contexte_ == INVALID_HANDLE_VALUE)
+        throw Erreur("cannot use " + manifeste_ + " (error " + std::to_string(GetLastError()) + ")");
+    if (!ActivateActCtx(contexte_, &cookie_)) {
+        const DWORD erreur = GetLastError();
+        ReleaseActCtx(contexte_);
+        contexte_ = INVALID_HANDLE_VALUE;
+        throw Erreur("cannot activate " + manifeste_ + " (error " + std::to_string(erreur) + ")");
+    }
+}
+
+ContexteActivation::~ContexteActivation() {
+    if (!Actif()) return;
+    DeactivateActCtx(0, cookie_);
+    ReleaseActCtx(contexte_);
+}
+#endif
+
+std::string ModuleVoisin() {
+#if defined(_WIN32)
+    return Retrecir((DossierOutil() + L"Lexigarde.dll").c_str());
 #else
     char chemin[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", chemin, sizeof chemin - 1);
@@ -137,13 +175,15 @@ void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
     HRESULT hr;
     if (ParCom()) {
 #if defined(_WIN32)
+        // An unknown ProgID says nothing of the class: the class itself is
+        // then asked for, so that the error is the registry's own about it.
         CLSID trouve{};
-        hr = CLSIDFromProgID(Elargir(progId).c_str(), &trouve);
-        if (SUCCEEDED(hr)) hr = CoCreateInstance(trouve, nullptr, CLSCTX_INPROC_SERVER, iid, &objet);
+        if (FAILED(CLSIDFromProgID(Elargir(progId).c_str(), &trouve))) trouve = clsid;
+        hr = CoCreateInstance(trouve, nullptr, CLSCTX_INPROC_SERVER, iid, &objet);
         if (FAILED(hr))
-            throw Erreur(
-                std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) +
-                "; register Lexigarde.dll ('lexigarde register' or regsvr32) or name it with --module");
+            throw Erreur(std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) +
+                         "; put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll "
+                         "('lexigarde register' or regsvr32), or name it with --module");
         return objet;
 #endif
     }

@@ -75,6 +75,26 @@ std::string ModuleVoisin();
 // The proxy/stub library (LexigardePS.dll) in the folder of `module`, or ""
 // when there is none.
 std::string ProxyVoisin(const std::string& module);
+
+// Registration-free COM: when Lexigarde.manifest lies beside the tool, its
+// assembly's context is active while this lives, and COM finds the classes
+// there before the registry. The manifest is not a static dependency of the
+// tool's own: that would stop the tool from starting where it is missing.
+class ContexteActivation {
+public:
+    ContexteActivation(); // throws Erreur when the manifest is there but unusable
+    ~ContexteActivation();
+    ContexteActivation(const ContexteActivation&) = delete;
+    ContexteActivation& operator=(const ContexteActivation&) = delete;
+
+    bool Actif() const { return contexte_ != INVALID_HANDLE_VALUE; }
+    const std::string& Manifeste() const { return manifeste_; }
+
+private:
+    HANDLE contexte_ = INVALID_HANDLE_VALUE;
+    ULONG_PTR cookie_ = 0;
+    std::string manifeste_;
+};
 #endif
 
 #endif

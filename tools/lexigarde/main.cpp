@@ -177,13 +177,12 @@ int Traduire(Serveur& serveur, const OptionsTraduction& options) {
     }
 
     std::unique_ptr<FichierSortie> fichier;
-    int statut = 0;
     try {
         auto traducteur = serveur.CreerTraducteur();
         if (!options.sortie.empty() && options.sortie != "-")
             fichier = std::make_unique<FichierSortie>(options.sortie);
         Progres progres(total, options.progres);
-        Traduction traduction(traducteur.get(), options.utf8 ? Codage::Utf8 : Codage::Latin1,
+        Traduction traduction(traducteur.get(), options.utf8 ? Codage::Utf8 : Codage::Latin1, options.strict,
                               fichier ? fichier->Flux() : stdout,
                               [&progres](std::uint64_t fait) { progres(fait); });
         for (const Entree& entree : ouvertes) {
@@ -203,18 +202,16 @@ int Traduire(Serveur& serveur, const OptionsTraduction& options) {
                 detail += texte;
             }
             if (bilan.sansTexte > bilan.premiers.size()) detail += ", ...";
-            Signaler(std::string(options.strict ? "error: " : "") + std::to_string(bilan.sansTexte) + " of " +
-                     std::to_string(bilan.caracteres) + " characters have no HTML text and were left out (" +
-                     detail + ")");
-            if (options.strict) statut = sortieErreur;
+            Signaler(std::to_string(bilan.sansTexte) + " of " + std::to_string(bilan.caracteres) +
+                     " characters have no HTML text and were left out (" + detail + ")");
         }
-        if (fichier && statut == 0) fichier->Valider();
+        if (fichier) fichier->Valider();
     } catch (...) {
         fermer();
         throw;
     }
     fermer();
-    return statut;
+    return 0;
 }
 
 // -- register, unregister, status ------------------------------------------
@@ -256,12 +253,12 @@ std::string LireRegistre(const std::string& cle) {
     return texte;
 }
 
-int Etat(const std::string& module) {
+// `activation`: how the components are reached (on Linux, the file loaded).
+int Etat(const std::string& activation) {
 #if defined(_WIN32)
-    std::printf("activation: %s\n", module.empty() ? "COM, through the registry (CoCreateInstance by ProgID)"
-                                                   : ("the file " + module).c_str());
+    std::printf("activation: %s\n", activation.c_str());
 #else
-    std::printf("module:     %s\n", (module.empty() ? ModuleVoisin() : module).c_str());
+    std::printf("module:     %s\n", activation.c_str());
 #endif
     struct Classe {
         const char *nom, *clsid, *progId, *independant;
@@ -314,6 +311,7 @@ int main(int argc, char** argv) {
 #endif
     CLI::App app{"lexigarde: checks C++98 keywords and turns Latin-1 text into HTML, through Lexigarde.dll."};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "lexigarde " LEXIGARDE_VERSION);
     std::string module;
 #if defined(_WIN32)
     const char* aideModule =
@@ -322,6 +320,12 @@ int main(int argc, char** argv) {
     const char* aideModule = "Lexigarde.dll file to load (default: the one beside this tool)";
 #endif
     app.add_option("-m,--module", module, aideModule);
+#if defined(_WIN32)
+    bool registre = false;
+    app.add_flag(
+        "--registry", registre,
+        "Reach the components through the registry even when Lexigarde.manifest lies beside the tool");
+#endif
 
     std::vector<std::string> mots;
     auto* check = app.add_subcommand("check", "Say for each word whether it is a C++98 keyword. Exit status: "
@@ -356,11 +360,22 @@ int main(int argc, char** argv) {
     }
 
     try {
-        if (status->parsed()) return Etat(module);
 #if defined(_WIN32)
+        std::string activation = "the file " + module;
         // Registering needs a file: the one named, or the one beside the tool.
         if ((reg->parsed() || unreg->parsed()) && module.empty()) module = ModuleVoisin();
+        // Registration-free when the assembly's manifest lies beside the
+        // tool, activated here, before COM is first asked for a class.
+        std::unique_ptr<ContexteActivation> contexte;
+        if (module.empty() && !registre) contexte = std::make_unique<ContexteActivation>();
+        if (module.empty())
+            activation = contexte && contexte->Actif()
+                             ? "COM, registration-free through " + contexte->Manifeste()
+                             : "COM, through the registry (CoCreateInstance by ProgID)";
+#else
+        const std::string activation = module.empty() ? ModuleVoisin() : module;
 #endif
+        if (status->parsed()) return Etat(activation);
         Serveur serveur(module);
         if (check->parsed()) return Verifier(serveur, mots);
         if (translate->parsed()) return Traduire(serveur, traduction);

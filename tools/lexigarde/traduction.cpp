@@ -7,16 +7,16 @@
 
 namespace {
 
-constexpr std::size_t tailleBloc = 1 << 16;
+constexpr std::size_t tailleBloc = 1 << 18;
 constexpr std::size_t tailleSortie = 1 << 18;
 constexpr std::size_t premiersGardes = 10;
 
 } // namespace
 
-Traduction::Traduction(ITraduireASCIIMeta* traducteur, Codage codage, std::FILE* sortie,
+Traduction::Traduction(ITraduireASCIIMeta* traducteur, Codage codage, bool strict, std::FILE* sortie,
                        std::function<void(std::uint64_t)> progres)
-    : traducteur_(traducteur), codage_(codage), sortie_(sortie), progres_(std::move(progres)),
-      tampon_(tailleSortie) {}
+    : traducteur_(traducteur), codage_(codage), strict_(strict), sortie_(sortie),
+      progres_(std::move(progres)), tampon_(tailleSortie) {}
 
 void Traduction::Vider() {
     if (rempli_ != 0 && std::fwrite(tampon_.data(), 1, rempli_, sortie_) != rempli_)
@@ -36,6 +36,61 @@ void Traduction::Terminer() {
         throw Erreur(std::string("cannot write the output: ") + std::strerror(errno));
 }
 
+// The component's answer for a byte never changes: it is asked once for
+// each byte value met, and its text kept.
+const Traduction::Texte& Traduction::Demander(unsigned char octet) {
+    ResultatTraduction resultat;
+    const HRESULT hr = traducteur_->Traduire(octet, &resultat);
+    if (FAILED(hr) || resultat.longueur < 0 || resultat.longueur > 64)
+        throw Erreur("Traduire failed on character " + std::to_string(octet) + ": " + DecrireHResult(hr));
+    Texte& texte = textes_[octet];
+    std::memcpy(texte.octets.data(), resultat.texte, static_cast<std::size_t>(resultat.longueur));
+    texte.longueur = resultat.longueur;
+    return texte;
+}
+
+void Traduction::Manquant(std::uint32_t code, std::uint64_t position, const std::string& nom) {
+    if (strict_) {
+        char texte[32];
+        std::snprintf(texte, sizeof texte, "U+%04X at ", static_cast<unsigned>(code));
+        throw Erreur("error: " + std::string(texte) + nom + ":" + std::to_string(position) +
+                     " has no HTML text (--strict)");
+    }
+    if (bilan_.premiers.size() < premiersGardes) bilan_.premiers.push_back({nom, position, code});
+    ++bilan_.sansTexte;
+}
+
+// The hot loop: one table load per byte and a fixed-size move.
+void Traduction::Latin1(const unsigned char* octets, std::size_t taille, std::uint64_t position,
+                        const std::string& nom) {
+    constexpr std::size_t court = 16; // covers every entity in one move
+    char* tampon = tampon_.data();
+    const std::size_t limite = tampon_.size() - sizeof(Texte::octets);
+    std::size_t rempli = rempli_;
+    for (std::size_t i = 0; i < taille; ++i) {
+        const Texte* texte = &textes_[octets[i]];
+        if (texte->longueur <= 0) {
+            if (texte->longueur < 0) texte = &Demander(octets[i]);
+            if (texte->longueur == 0) {
+                rempli_ = rempli;
+                Manquant(octets[i], position + i, nom);
+                continue;
+            }
+        }
+        if (rempli > limite) {
+            rempli_ = rempli;
+            Vider();
+            rempli = 0;
+        }
+        std::memcpy(tampon + rempli, texte->octets.data(), court);
+        if (texte->longueur > static_cast<int>(court))
+            std::memcpy(tampon + rempli, texte->octets.data(), static_cast<std::size_t>(texte->longueur));
+        rempli += static_cast<std::size_t>(texte->longueur);
+    }
+    rempli_ = rempli;
+    bilan_.caracteres += taille;
+}
+
 void Traduction::Caractere(std::uint32_t code, std::uint64_t position, const std::string& nom) {
     ++bilan_.caracteres;
     if (code > 0xFF) {
@@ -46,16 +101,10 @@ void Traduction::Caractere(std::uint32_t code, std::uint64_t position, const std
         Ecrire(reference, static_cast<std::size_t>(n));
         return;
     }
-    ResultatTraduction resultat;
-    const HRESULT hr = traducteur_->Traduire(static_cast<unsigned char>(code), &resultat);
-    if (FAILED(hr) || resultat.longueur < 0 || resultat.longueur > 64)
-        throw Erreur("Traduire failed on character " + std::to_string(code) + ": " + DecrireHResult(hr));
-    if (resultat.longueur == 0) {
-        if (bilan_.premiers.size() < premiersGardes) bilan_.premiers.push_back({nom, position, code});
-        ++bilan_.sansTexte;
-        return;
-    }
-    Ecrire(resultat.texte, static_cast<std::size_t>(resultat.longueur));
+    const Texte* texte = &textes_[code];
+    if (texte->longueur < 0) texte = &Demander(static_cast<unsigned char>(code));
+    if (texte->longueur == 0) return Manquant(code, position, nom);
+    Ecrire(texte->octets.data(), static_cast<std::size_t>(texte->longueur));
 }
 
 void Traduction::Traduire(std::FILE* entree, const std::string& nom) {
@@ -76,12 +125,12 @@ void Traduction::Traduire(std::FILE* entree, const std::string& nom) {
             if (std::ferror(entree)) throw Erreur(nom + ": read error: " + std::strerror(errno));
             break;
         }
-        for (std::size_t i = 0; i < lus; ++i, ++position) {
+        if (codage_ == Codage::Latin1) {
+            Latin1(bloc.data(), lus, position, nom);
+            position += lus;
+        }
+        for (std::size_t i = 0; codage_ == Codage::Utf8 && i < lus; ++i, ++position) {
             const unsigned char octet = bloc[i];
-            if (codage_ == Codage::Latin1) {
-                Caractere(octet, position, nom);
-                continue;
-            }
             if (restants > 0) {
                 if ((octet & 0xC0) != 0x80) invalide(debut);
                 code = (code << 6) | (octet & 0x3F);
