@@ -272,13 +272,14 @@ PLATEFORME_API LONG WINAPI RegCloseKey(HKEY hKey);
  * everything again. Handles already open keep their rights. ERROR_FILE_NOT_FOUND
  * if the key does not exist.
  * PlateformeClesOuvertes: the number of key handles open now, roots apart.
- * PlateformeFermeturesRefusees: how many RegCloseKey calls were given a
- * handle that was closed or never issued, since the process started.
  * PlateformeViderRegistre: empties the three roots and lifts their refusals;
  * handles still open on removed keys stay open, as on deleted keys. */
 PLATEFORME_API LONG PlateformeRefuserAcces(HKEY racine, LPCWSTR sousCle, REGSAM refuses);
 PLATEFORME_API DWORD PlateformeClesOuvertes(void);
-PLATEFORME_API DWORD PlateformeFermeturesRefusees(void);
+/* Test-only, not Win32: how many calls, since the process started, were
+ * refused a handle (kernel object or key) that was closed or never issued,
+ * or a mutex their thread did not own: faults Win32 reports and forgets. */
+PLATEFORME_API DWORD PlateformeAppelsRefuses(void);
 PLATEFORME_API void PlateformeViderRegistre(void);
 
 /* COM memory and text. CoTaskMemAlloc allocates through the process's

@@ -4,9 +4,11 @@
 // never-issued handle is recognised and refused instead of being followed.
 // A wait keeps its object alive even if another thread closes the handle.
 #include "plateforme_linux.h"
+#include "refus.h"
 
 #include <pthread.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -20,6 +22,7 @@
 namespace {
 
 thread_local DWORD derniereErreur = ERROR_SUCCESS;
+std::atomic<DWORD> appelsRefuses{0};
 
 struct ObjetNoyau {
     virtual ~ObjetNoyau() = default;
@@ -164,7 +167,10 @@ TablePoignees& Poignees() {
 template <class T>
 std::shared_ptr<T> TrouverDeType(HANDLE poignee) {
     auto objet = std::dynamic_pointer_cast<T>(Poignees().Trouver(poignee));
-    if (!objet) derniereErreur = ERROR_INVALID_HANDLE;
+    if (!objet) {
+        derniereErreur = ERROR_INVALID_HANDLE;
+        CompterRefus();
+    }
     return objet;
 }
 
@@ -205,6 +211,7 @@ BOOL ReleaseMutex(HANDLE poignee) {
     if (!mutex) return FALSE;
     if (!mutex->Liberer()) {
         derniereErreur = ERROR_NOT_OWNER;
+        CompterRefus();
         return FALSE;
     }
     return TRUE;
@@ -246,9 +253,14 @@ DWORD WaitForSingleObject(HANDLE poignee, DWORD delai) {
 BOOL CloseHandle(HANDLE poignee) {
     if (!Poignees().Retirer(poignee)) {
         derniereErreur = ERROR_INVALID_HANDLE;
+        CompterRefus();
         return FALSE;
     }
     return TRUE;
 }
 
+DWORD PlateformeAppelsRefuses() { return appelsRefuses; }
+
 } // extern "C"
+
+void CompterRefus() { ++appelsRefuses; }

@@ -7,6 +7,7 @@
 // that handle is closed. Changes are made so that an allocation failing
 // half-way leaves the registry, and the blocks it holds, as they were.
 #include "plateforme_linux.h"
+#include "refus.h"
 
 #include <cstdint>
 #include <cstring>
@@ -248,7 +249,6 @@ public:
     bool Fermer(HKEY h) { return poignees_.erase(reinterpret_cast<std::uintptr_t>(h)) == 1; }
 
     DWORD Ouvertes() const { return static_cast<DWORD>(poignees_.size()); }
-    DWORD fermeturesRefusees = 0;
 
     void ViderTout() {
         for (Cle& racine : racines_) {
@@ -426,7 +426,7 @@ LONG RegCloseKey(HKEY h) {
     Registre& registre = LeRegistre();
     std::lock_guard<std::mutex> verrou(registre.mutex);
     if (registre.Fermer(h)) return ERROR_SUCCESS;
-    ++registre.fermeturesRefusees;
+    CompterRefus();
     return ERROR_INVALID_HANDLE;
 }
 
@@ -451,12 +451,6 @@ DWORD PlateformeClesOuvertes() {
     Registre& registre = LeRegistre();
     std::lock_guard<std::mutex> verrou(registre.mutex);
     return registre.Ouvertes();
-}
-
-DWORD PlateformeFermeturesRefusees() {
-    Registre& registre = LeRegistre();
-    std::lock_guard<std::mutex> verrou(registre.mutex);
-    return registre.fermeturesRefusees;
 }
 
 void PlateformeViderRegistre() {

@@ -12,7 +12,7 @@ protected:
     void SetUp() override {
         ClientLexigarde::SetUp();
 #if !defined(_WIN32)
-        fermetures_ = PlateformeFermeturesRefusees();
+        refus_ = PlateformeAppelsRefuses();
 #endif
         ASSERT_HR(S_OK, Module().DllUnregisterServer()) << "nothing registered is no error";
     }
@@ -21,7 +21,7 @@ protected:
         EXPECT_TRUE(Enregistre().empty());
 #if !defined(_WIN32)
         EXPECT_EQ(0u, PlateformeClesOuvertes()) << "a key was left open";
-        EXPECT_EQ(fermetures_, PlateformeFermeturesRefusees()) << "a key was closed twice";
+        EXPECT_EQ(refus_, PlateformeAppelsRefuses()) << "a key was closed twice, or a handle misused";
 #endif
         ClientLexigarde::TearDown();
     }
@@ -30,7 +30,7 @@ protected:
         GetModuleFileNameW(module, chemin, 32768);
         return chemin;
     }
-    DWORD fermetures_ = 0;
+    DWORD refus_ = 0;
 };
 
 TEST_F(Enregistrement, EcritLesClesDesDeuxClassesEnUtf16) {
