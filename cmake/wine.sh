@@ -15,7 +15,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    [ -f "$WINEPREFIX/system.reg" ] || "$chargeur" wineboot.exe -i </dev/null >"$WINEPREFIX.log" 2>&1
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      "$chargeur" wineboot.exe -i </dev/null >"$WINEPREFIX.log" 2>&1
+      # A copy as wineboot left it, for tests that need a prefix where
+      # nothing was ever registered, without paying Wine's set-up again.
+      /usr/lib/wine/wineserver64 -w && rm -rf "$WINEPREFIX-vierge" && cp -a "$WINEPREFIX" "$WINEPREFIX-vierge"
+    fi
   ) 9>"$WINEPREFIX.lock"
 fi
 # 32-bit programs run under user-mode emulation on this kind of machine,

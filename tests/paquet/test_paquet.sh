@@ -1,7 +1,8 @@
 #!/bin/sh
 # The zip package as users get it: fichiers ZIP WITH_PROXY_STUB(0|1), its file list;
 # sans-registre SAMPLES BIN_DIR LAUNCHER..., the tool beside Lexigarde.manifest after regsvr32 /u;
-# complet SAMPLES ZIP WORK_DIR TOOLCHAIN VERSION LOADER, unzipped in a fresh Wine prefix: the tool,
+# complet SAMPLES ZIP WORK_DIR TOOLCHAIN VERSION PRISTINE_PREFIX LOADER, unzipped in a fresh Wine prefix
+# (a copy of PRISTINE_PREFIX, made by wineboot if missing): the tool,
 # the client of ./client built through find_package, the tool again without the manifest.
 set -u
 ici=$(cd "$(dirname "$0")" && pwd)
@@ -32,12 +33,11 @@ if [ "$mode" = sans-registre ]; then
   fin
 fi
 
-zip=$2 travail=$3 chaine=$4 version=$5 chargeur=$6
+zip=$2 travail=$3 chaine=$4 version=$5 vierge=$6 chargeur=$7
 rm -rf "$travail" && mkdir -p "$travail" && cd "$travail" || exit 1
 export WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
-# A prefix made once by wineboot, never used itself: each run takes a fresh copy, without
+# A prefix as wineboot made it, never used itself: each run takes a fresh copy, without
 # paying Wine's set-up again (minutes where its 32-bit side runs under emulation).
-vierge="$travail-prefixe-vierge"
 if [ ! -f "$vierge/system.reg" ]; then
   rm -rf "$vierge.tmp"
   WINEPREFIX="$vierge.tmp" "$chargeur" wineboot.exe -i </dev/null >wineboot.log 2>&1 &&
