@@ -17,9 +17,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       "$chargeur" wineboot.exe -i </dev/null >"$WINEPREFIX.log" 2>&1
-      # A copy as wineboot left it, for tests that need a prefix where
-      # nothing was ever registered, without paying Wine's set-up again.
-      /usr/lib/wine/wineserver64 -w && rm -rf "$WINEPREFIX-vierge" && cp -a "$WINEPREFIX" "$WINEPREFIX-vierge"
+      # A copy as wineboot left it, for the 64-bit tests that need a prefix
+      # where nothing was ever registered, without paying Wine's set-up again.
+      if [ "$(basename "$chargeur")" = wine64 ]; then
+        /usr/lib/wine/wineserver64 -w && rm -rf "$WINEPREFIX-vierge" && cp -a "$WINEPREFIX" "$WINEPREFIX-vierge"
+      fi
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
