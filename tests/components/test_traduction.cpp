@@ -1,15 +1,15 @@
 // Character translation, through the interface of an object of the loaded module.
 #include <cstring>
 #include <map>
-#include <string>
 
 #include "support/essais.h"
 
 namespace {
 
 // What HTML needs, worked out apart from the module: the three
-// metacharacters and the French letters and quotation marks by name, other
-// 7-bit characters as they are, other upper-half characters not at all.
+// metacharacters and the French letters and quotation marks by name (the
+// small letters 0x20 above their capitals), other 7-bit characters as they
+// are, other upper-half characters not at all.
 std::string TexteAttendu(int code) {
     static const std::map<int, std::string> noms = {
         {'&', "amp"},     {'<', "lt"},     {'>', "gt"},      {0xAB, "laquo"},  {0xBB, "raquo"},
@@ -18,7 +18,6 @@ std::string TexteAttendu(int code) {
         {0xDB, "Ucirc"},  {0xDC, "Uuml"},
     };
     if (noms.count(code)) return "&" + noms.at(code) + ";";
-    // The lower-case letters sit 0x20 above their capitals, named in lower case.
     if (code >= 0xE0 && noms.count(code - 0x20)) {
         std::string nom = noms.at(code - 0x20);
         nom[0] = static_cast<char>(nom[0] - 'A' + 'a');
@@ -29,8 +28,8 @@ std::string TexteAttendu(int code) {
 
 using Traducteur = ClientLexigarde;
 
-// The record sits in a larger block filled with a pattern, so that any byte
-// written outside the translated text shows.
+// The record sits in a larger block filled with a pattern: any byte written
+// outside the text and the length shows.
 TEST_F(Traducteur, TraduitLesDeuxCentCinquanteSixCaracteresSansToucherAuReste) {
     ITraduireASCIIMeta* traducteur = Module().CreerTraducteur();
     ASSERT_NE(nullptr, traducteur);
@@ -41,13 +40,10 @@ TEST_F(Traducteur, TraduitLesDeuxCentCinquanteSixCaracteresSansToucherAuReste) {
         std::memset(bloc, 0x5A, sizeof bloc);
         auto* resultat = reinterpret_cast<ResultatTraduction*>(bloc);
         ASSERT_HR(S_OK, traducteur->Traduire(static_cast<unsigned char>(code), resultat));
-        EXPECT_EQ(static_cast<LONG>(attendu.size()), resultat->longueur) << "code " << code;
-        EXPECT_EQ(attendu, std::string(resultat->texte, attendu.size())) << "code " << code;
-        for (size_t i = attendu.size(); i < sizeof bloc; ++i) {
-            if (i < 64 || i >= sizeof(ResultatTraduction)) {
-                ASSERT_EQ(0x5A, bloc[i]) << "code " << code << ", byte " << i;
-            }
-        }
+        EXPECT_EQ(static_cast<LONG>(attendu.size()), resultat->longueur) << code;
+        EXPECT_EQ(attendu, std::string(resultat->texte, attendu.size())) << code;
+        for (size_t i = attendu.size(); i < sizeof bloc; i += i + 1 == 64 ? 5 : 1)
+            ASSERT_EQ(0x5A, bloc[i]) << "code " << code << ", byte " << i;
         sansTexte += attendu.empty();
     }
     EXPECT_EQ(102, sansTexte);

@@ -49,10 +49,7 @@ void* operator new(std::size_t taille) {
     if (void* bloc = Allouer(taille)) return bloc;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t taille) {
-    if (void* bloc = Allouer(taille)) return bloc;
-    throw std::bad_alloc();
-}
+void* operator new[](std::size_t taille) { return operator new(taille); }
 void* operator new(std::size_t taille, const std::nothrow_t&) noexcept { return Allouer(taille); }
 void* operator new[](std::size_t taille, const std::nothrow_t&) noexcept { return Allouer(taille); }
 void operator delete(void* bloc) noexcept { Liberer(bloc); }

@@ -1,37 +1,131 @@
 #include "support/essais.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
-TexteLarge Large(const std::string& texte) {
-    TexteLarge large;
-    for (unsigned char octet : texte) large.push_back(octet);
-    return large;
+void PrintTo(const Hr& hr, std::ostream* flux) {
+    char texte[16];
+    std::snprintf(texte, sizeof texte, "0x%08X", static_cast<unsigned>(hr.valeur));
+    *flux << texte;
 }
 
-std::string Etroit(const TexteLarge& texte) {
-    std::string etroit;
-    for (WCHAR c : texte) etroit.push_back(c < 128 ? static_cast<char>(c) : '?');
-    return etroit;
+TexteLarge Large(const std::string& texte) {
+    const auto* octets = reinterpret_cast<const unsigned char*>(texte.data()); // no sign extension
+    return TexteLarge(octets, octets + texte.size());
 }
 
 #if defined(_WIN32)
 TexteLarge DossierDuProgramme() {
     WCHAR chemin[32768] = {};
-    GetModuleFileNameW(nullptr, chemin, 32768);
-    TexteLarge texte(chemin);
+    const TexteLarge texte(chemin, GetModuleFileNameW(nullptr, chemin, 32768));
     return texte.substr(0, texte.find_last_of(L"\\/") + 1);
 }
 #else
-#include <unistd.h>
+#include <filesystem>
 TexteLarge DossierDuProgramme() {
-    char chemin[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", chemin, sizeof chemin - 1);
-    const std::string texte(chemin, n > 0 ? static_cast<size_t>(n) : 0);
-    return Large(texte.substr(0, texte.rfind('/') + 1));
+    return Large(std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/");
 }
 #endif
 
 ModuleLexigarde::ModuleLexigarde(const TexteLarge& chemin) : module_(LoadLibraryW(chemin.c_str())) {
     if (module_ == nullptr || GetProcAddress(module_, "DllGetClassObject") == nullptr)
         throw std::runtime_error("Lexigarde.dll could not be loaded");
+}
+
+void* ModuleLexigarde::Creer(REFCLSID clsid, REFIID iid) const {
+    IClassFactory* fabrique = nullptr;
+    void* objet = nullptr;
+    if (SUCCEEDED(DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&fabrique))))
+        fabrique->CreateInstance(nullptr, iid, &objet), fabrique->Release();
+    return objet;
+}
+
+void ClientLexigarde::SetUp() {
+    ASSERT_HR(S_OK, Module().DllCanUnloadNow());
+#if !defined(_WIN32)
+    refus_ = PlateformeAppelsRefuses();
+#endif
+}
+
+// On Linux the stand-in also counts keys left open, and calls Win32 would
+// refuse and forget (a key closed twice, a mutex released by a stranger).
+void ClientLexigarde::TearDown() {
+    EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "a test left an object or a lock behind";
+#if !defined(_WIN32)
+    EXPECT_EQ(0u, PlateformeClesOuvertes()) << "a key was left open";
+    EXPECT_EQ(refus_, PlateformeAppelsRefuses()) << "a handle was misused";
+#endif
+}
+
+std::optional<TexteLarge> LireTexte(const std::string& cle, const char* nomValeur) {
+    HKEY ouverte = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS)
+        return std::nullopt;
+    WCHAR texte[2048];
+    DWORD type = 0, taille = sizeof texte;
+    const TexteLarge nom = Large(nomValeur != nullptr ? nomValeur : "");
+    const LONG lu = RegQueryValueExW(ouverte, nomValeur != nullptr ? nom.c_str() : nullptr, nullptr, &type,
+                                     reinterpret_cast<BYTE*>(texte), &taille);
+    RegCloseKey(ouverte);
+    const size_t longueur = taille / sizeof(WCHAR);
+    if (lu != ERROR_SUCCESS || type != REG_SZ || longueur == 0) return std::nullopt;
+    EXPECT_EQ(0, texte[longueur - 1]) << cle << ": no terminating NUL";
+    return TexteLarge(texte, longueur - 1);
+}
+
+bool CleExiste(const std::string& cle) {
+    HKEY ouverte = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(ouverte);
+    return true;
+}
+
+namespace {
+
+void Parcourir(const std::string& chemin, std::vector<std::string>& lignes) {
+    HKEY cle = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(chemin).c_str(), 0, KEY_READ, &cle) != ERROR_SUCCESS) return;
+    lignes.push_back(chemin);
+    WCHAR nom[256];
+    BYTE donnees[4096];
+    DWORD longueur = 256, type = 0, taille = sizeof donnees;
+    for (DWORD i = 0;
+         RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
+         ++i, longueur = 256, taille = sizeof donnees)
+        lignes.push_back(chemin + " [" + std::string(nom, nom + longueur) + "] " + std::to_string(type) +
+                         " " + std::string(donnees, donnees + taille));
+    std::vector<std::string> sousCles;
+    for (DWORD i = 0; longueur = 256,
+               RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i)
+        sousCles.push_back(chemin + "\\" + std::string(nom, nom + longueur));
+    RegCloseKey(cle);
+    for (const std::string& sousCle : sousCles) Parcourir(sousCle, lignes);
+}
+
+} // namespace
+
+std::vector<std::string> Arborescence(const std::string& cle) {
+    std::vector<std::string> lignes;
+    Parcourir(cle, lignes);
+    std::sort(lignes.begin(), lignes.end());
+    return lignes;
+}
+
+std::vector<std::string> Enregistre() {
+    std::vector<std::string> lignes;
+    for (const char* arbre : arbresDesClasses) {
+        const auto arborescence = Arborescence(arbre);
+        lignes.insert(lignes.end(), arborescence.begin(), arborescence.end());
+    }
+    std::sort(lignes.begin(), lignes.end());
+    return lignes;
+}
+
+void ViderRegistreEssai() {
+#if !defined(_WIN32)
+    PlateformeViderRegistre();
+#endif
 }

@@ -1,15 +1,15 @@
-// What the tests share: HRESULTs printed in hex, UTF-16 literals that suit
-// the platform's wide type, and the loading of Lexigarde.dll as a client does.
+// What the tests share: HRESULTs printed in hex, UTF-16 text that suits the
+// platform's wide type, Lexigarde.dll loaded as a client loads it, and the
+// registry read as COM reads it.
 #ifndef LEXIGARDE_TESTS_ESSAIS_H
 #define LEXIGARDE_TESTS_ESSAIS_H
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <ostream>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "lexigarde.h"
 
@@ -19,35 +19,23 @@ struct Hr {
     HRESULT valeur;
     bool operator==(const Hr& autre) const { return valeur == autre.valeur; }
 };
-inline void PrintTo(const Hr& hr, std::ostream* flux) {
-    char texte[16];
-    std::snprintf(texte, sizeof texte, "0x%08X", static_cast<unsigned>(hr.valeur));
-    *flux << texte;
-}
+void PrintTo(const Hr& hr, std::ostream* flux);
 #define EXPECT_HR(attendu, expression) EXPECT_EQ(Hr{attendu}, Hr{expression})
 #define ASSERT_HR(attendu, expression) ASSERT_EQ(Hr{attendu}, Hr{expression})
 
-// 32-bit Wine under qemu's user-mode emulation does not survive threads
-// (crashes in Wine's own code). Tests that start threads say "Thread" in
-// their names, so that the emulated run leaves them out, and skip there
-// when run by hand.
-#define SAUTER_SOUS_EMULATION_I386()                                                      \
-    do {                                                                                  \
-        if (std::getenv("LEXIGARDE_EMULATION_I386") != nullptr)                           \
-            GTEST_SKIP() << "threads crash 32-bit Wine under qemu's user-mode emulation"; \
-    } while (0)
+// 32-bit Wine under qemu's user-mode emulation crashes in its own code once
+// a program starts threads: there, tests that start threads skip.
+#define SAUTER_SOUS_EMULATION_I386()                        \
+    if (std::getenv("LEXIGARDE_EMULATION_I386") != nullptr) \
+    GTEST_SKIP() << "threads crash 32-bit Wine under qemu's user-mode emulation"
 
-// A pointer value no call should leave behind: proves out-pointers are written.
+// A pointer value no call leaves behind: proves out-pointers are written.
 inline void* const sentinelle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xDEADBEEF));
 
-// Latin-1 text as UTF-16, as registration writes it, and back (ASCII only).
-TexteLarge Large(const std::string& texte);
-std::string Etroit(const TexteLarge& texte);
+TexteLarge Large(const std::string& texte); // Latin-1 as UTF-16
+TexteLarge DossierDuProgramme();            // with its separator
 
-// The folder of the running test program, with its separator.
-TexteLarge DossierDuProgramme();
-
-// Lexigarde.dll loaded as a client loads it (from the test program's folder).
+// Lexigarde.dll (by default the one beside the test program), loaded as a client loads it.
 class ModuleLexigarde {
 public:
     explicit ModuleLexigarde(const TexteLarge& chemin = DossierDuProgramme() + Large("Lexigarde.dll"));
@@ -56,8 +44,6 @@ public:
     ModuleLexigarde& operator=(const ModuleLexigarde&) = delete;
 
     HMODULE Poignee() const { return module_; }
-    // An export as a typed function pointer (through a plain function
-    // pointer type, which casts between function types allow silently).
     template <class Fonction>
     Fonction Export(const char* nom) const {
         return reinterpret_cast<Fonction>(reinterpret_cast<void (*)(void)>(GetProcAddress(module_, nom)));
@@ -68,31 +54,21 @@ public:
     HRESULT DllCanUnloadNow() const { return Export<PFN_DllCanUnloadNow>("DllCanUnloadNow")(); }
     HRESULT DllRegisterServer() const { return Export<PFN_DllRegisterServer>("DllRegisterServer")(); }
     HRESULT DllUnregisterServer() const { return Export<PFN_DllUnregisterServer>("DllUnregisterServer")(); }
-
-    // Factory, then object, of the class; the factory is released again.
-    template <class Interface>
-    Interface* Creer(REFCLSID clsid, REFIID iid) const {
-        IClassFactory* fabrique = nullptr;
-        if (FAILED(DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&fabrique))))
-            return nullptr;
-        void* objet = nullptr;
-        fabrique->CreateInstance(nullptr, iid, &objet);
-        fabrique->Release();
-        return static_cast<Interface*>(objet);
-    }
+    // An object of the class through a factory that is released again; null on failure.
+    void* Creer(REFCLSID clsid, REFIID iid) const;
     IValiderMotsCles* CreerValidateur() const {
-        return Creer<IValiderMotsCles>(CLSID_Lexigarde, IID_IValiderMotsCles);
+        return static_cast<IValiderMotsCles*>(Creer(CLSID_Lexigarde, IID_IValiderMotsCles));
     }
     ITraduireASCIIMeta* CreerTraducteur() const {
-        return Creer<ITraduireASCIIMeta>(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta);
+        return static_cast<ITraduireASCIIMeta*>(Creer(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta));
     }
 
 private:
     HMODULE module_;
 };
 
-// Tests that drive the loaded module, loaded for the suite and unloaded
-// after it. Each test must leave it as it found it: nothing alive, no lock.
+// Tests that drive the module, loaded for the suite. Each test must leave it
+// as it found it: nothing alive, no lock, no key open.
 class ClientLexigarde : public ::testing::Test {
 public:
     static ModuleLexigarde& Module() { return *module_; }
@@ -100,13 +76,30 @@ public:
 protected:
     static void SetUpTestSuite() { module_ = new ModuleLexigarde(); }
     static void TearDownTestSuite() { delete module_; }
-    void SetUp() override { ASSERT_HR(S_OK, Module().DllCanUnloadNow()); }
-    void TearDown() override {
-        EXPECT_HR(S_OK, Module().DllCanUnloadNow()) << "a test left an object or a lock behind";
-    }
+    void SetUp() override;
+    void TearDown() override;
 
 private:
     static inline ModuleLexigarde* module_ = nullptr;
+    DWORD refus_ = 0;
 };
+
+// The six trees registration writes below HKEY_CLASSES_ROOT, in the order it removes them.
+inline const char* const arbresDesClasses[] = {
+    "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
+    "Composant.Interne.ValidationMotsCles",
+    "Composant.Interne.ValidationMotsCles.1",
+    "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
+    "Composant.Interne.Trad.ASCII.HTML",
+    "Composant.Interne.Trad.ASCII.HTML.1",
+};
+// A REG_SZ value without its NUL (which it must have); nullopt when missing or of another type.
+std::optional<TexteLarge> LireTexte(const std::string& cle, const char* nomValeur = nullptr);
+bool CleExiste(const std::string& cle);
+// Every key and value below HKEY_CLASSES_ROOT\cle, one line each, sorted; Enregistre: of the six trees.
+std::vector<std::string> Arborescence(const std::string& cle);
+std::vector<std::string> Enregistre();
+// Linux: empties the stand-in's registry, whose blocks then count for nothing.
+void ViderRegistreEssai();
 
 #endif
