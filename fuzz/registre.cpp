@@ -12,6 +12,7 @@
 
 #include "fuzz/verifier.h"
 #include "lexigarde.h"
+#include "tests/support/registre_lu.h"
 
 STDAPI DllRegisterServer();
 STDAPI DllUnregisterServer();
@@ -37,51 +38,27 @@ const char* const suffixes[] = {
     "", "InprocServer32", "ProgID", "CurVer", "Implemented Categories\\{X}", "inprocserver32\\A"};
 const char* const nomsValeurs[] = {"", "ThreadingModel", "Autre"};
 
-std::string Majuscules(std::string texte) {
-    std::transform(texte.begin(), texte.end(), texte.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
-    return texte;
-}
-
 bool DansUnArbre(const std::string& chemin) {
     for (const std::string arbre : arbres)
         if (chemin == arbre || chemin.rfind(arbre + "\\", 0) == 0) return true;
     return false;
 }
 
-// Every key and value as a line, under its upper-case path, inside the trees or outside.
+// Every key and value as a line, inside the trees or outside. Registration
+// makes the parent CLSID key where it is missing: the one change outside.
 struct Etat {
     std::vector<std::string> dedans, dehors;
 };
 
-void Lire(HKEY cle, const std::string& chemin, Etat& etat) {
-    auto& lignes = DansUnArbre(chemin) ? etat.dedans : etat.dehors;
-    // Registration makes the parent CLSID key where it is missing: the one change outside.
-    if (chemin != "CLSID") lignes.push_back(chemin);
-    WCHAR nom[256];
-    BYTE donnees[4096];
-    DWORD longueur = 256, type, taille = sizeof donnees;
-    for (DWORD i = 0;
-         RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
-         ++i, longueur = 256, taille = sizeof donnees)
-        lignes.push_back(chemin + " [" + Majuscules(std::string(nom, nom + longueur)) + "] " +
-                         std::to_string(type) + std::string(donnees, donnees + taille));
-    for (DWORD i = 0; longueur = 256,
-               RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i) {
-        HKEY sousCle = nullptr;
-        VERIFIER(RegOpenKeyExW(cle, nom, 0, KEY_READ, &sousCle) == ERROR_SUCCESS);
-        Lire(sousCle, (chemin.empty() ? "" : chemin + "\\") + Majuscules(std::string(nom, nom + longueur)),
-             etat);
-        RegCloseKey(sousCle);
-    }
-}
-
 Etat LireTout() {
-    Etat etat;
-    Lire(HKEY_CLASSES_ROOT, "", etat);
-    std::sort(etat.dedans.begin(), etat.dedans.end());
+    std::vector<std::string> lignes;
+    LireRegistre(HKEY_CLASSES_ROOT, "", lignes);
     VERIFIER(PlateformeClesOuvertes() == 0);
+    Etat etat;
+    for (const std::string& ligne : lignes)
+        if (ligne != "CLSID")
+            (DansUnArbre(ligne.substr(0, ligne.find(" ["))) ? etat.dedans : etat.dehors).push_back(ligne);
+    std::sort(etat.dedans.begin(), etat.dedans.end());
     return etat;
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille);
@@ -17,18 +18,15 @@ int main(int argc, char** argv) {
     std::vector<fs::path> entrees;
     for (int i = 1; i < argc; ++i) {
         if (argv[i][0] == '-') continue;
-        if (fs::is_directory(argv[i])) {
-            for (const auto& element : fs::directory_iterator(argv[i]))
-                if (element.is_regular_file()) entrees.push_back(element.path());
-        } else {
+        if (!fs::is_directory(argv[i]))
             entrees.emplace_back(argv[i]);
-        }
+        else
+            for (const auto& element : fs::directory_iterator(argv[i])) entrees.push_back(element.path());
     }
     std::sort(entrees.begin(), entrees.end());
     for (const fs::path& entree : entrees) {
         std::ifstream fichier(entree, std::ios::binary);
-        const std::vector<char> octets((std::istreambuf_iterator<char>(fichier)),
-                                       std::istreambuf_iterator<char>());
+        const std::string octets{std::istreambuf_iterator<char>(fichier), {}};
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(octets.data()), octets.size());
     }
     std::printf("rejouer: %zu inputs run\n", entrees.size());

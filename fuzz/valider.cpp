@@ -1,5 +1,6 @@
 // Valider on any bytes: the word is what comes before the first NUL, and the
-// answer must be that of the 63 keywords of C++98, in one byte. The word
+// answer must be that of the 63 keywords of C++98, in one byte, the bytes
+// beside it left alone. Null pointers are refused once, at creation. The word
 // sits in a block of its exact size, so that a read past its NUL shows
 // under AddressSanitizer.
 #include <cstring>
@@ -22,7 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
                      S_OK &&
                  fabrique->CreateInstance(nullptr, IID_IValiderMotsCles, &objet) == S_OK);
         fabrique->Release();
-        return static_cast<IValiderMotsCles*>(objet);
+        auto* creee = static_cast<IValiderMotsCles*>(objet);
+        bool reponse = true;
+        VERIFIER(creee->Valider(nullptr, &reponse) == E_POINTER && reponse); // nothing written on a refusal
+        VERIFIER(creee->Valider("if", nullptr) == E_POINTER);
+        return creee;
     }();
     const std::unique_ptr<char[]> mot(new char[taille + 1]);
     if (taille != 0) std::memcpy(mot.get(), donnees, taille);

@@ -12,19 +12,16 @@ namespace {
 
 TEST(CompteurModule, SignaleLEvenementQuandUnDecrementAtteintZeroEtSeulementAlors) {
     CompteurModule compteur;
-    // Each step, then the count, EstNul and whether the event is signalled.
+    // Each step (+1 or -1), then the count and whether the event is signalled: nothing resets it.
     const struct {
-        void (CompteurModule::*pas)();
-        int compte;
+        int pas, compte;
         bool signale;
-    } pas[] = {{&CompteurModule::Incrementer, 1, false}, {&CompteurModule::Incrementer, 2, false},
-               {&CompteurModule::Decrementer, 1, false}, {&CompteurModule::Decrementer, 0, true},
-               {&CompteurModule::Incrementer, 1, true},  {&CompteurModule::Decrementer, 0, true}};
-    for (const auto& p : pas) {
-        (compteur.*p.pas)();
-        EXPECT_EQ(p.compte, compteur.Compte());
-        EXPECT_EQ(p.compte == 0, compteur.EstNul());
-        EXPECT_EQ(p.signale, compteur.Evenement()->Attendre(0)) << "nothing resets the event";
+    } etapes[] = {{1, 1, false}, {1, 2, false}, {-1, 1, false}, {-1, 0, true}, {1, 1, true}, {-1, 0, true}};
+    for (const auto& e : etapes) {
+        e.pas > 0 ? compteur.Incrementer() : compteur.Decrementer();
+        EXPECT_EQ(e.compte, compteur.Compte());
+        EXPECT_EQ(e.compte == 0, compteur.EstNul());
+        EXPECT_EQ(e.signale, compteur.Evenement()->Attendre(0));
     }
     compteur.Evenement()->Reinitialiser();
     compteur.Decrementer();

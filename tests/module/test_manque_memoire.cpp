@@ -114,9 +114,10 @@ TEST_F(ManqueMemoire, LEnregistrementEtSonRetraitEchouentProprementEtDansLOrdre)
             [&](HRESULT hr) {
                 bool restant = false;
                 for (const char* arbre : arbresDesClasses) {
-                    EXPECT_TRUE(CleExiste(arbre) || !restant || hr != E_OUTOFMEMORY)
+                    const bool present = !Arborescence(arbre).empty();
+                    EXPECT_TRUE(present || !restant || hr != E_OUTOFMEMORY)
                         << arbre << " went before an earlier tree";
-                    restant = restant || CleExiste(arbre);
+                    restant = restant || present;
                 }
                 nettoyer();
             },

@@ -1,4 +1,5 @@
 #include "support/essais.h"
+#include "support/registre_lu.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -74,42 +75,13 @@ std::optional<TexteLarge> LireTexte(const std::string& cle, const char* nomValeu
     return TexteLarge(texte, longueur - 1);
 }
 
-bool CleExiste(const std::string& cle) {
-    HKEY ouverte = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(ouverte);
-    return true;
-}
-
-namespace {
-
-void Parcourir(const std::string& chemin, std::vector<std::string>& lignes) {
-    HKEY cle = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(chemin).c_str(), 0, KEY_READ, &cle) != ERROR_SUCCESS) return;
-    lignes.push_back(chemin);
-    WCHAR nom[256];
-    BYTE donnees[4096];
-    DWORD longueur = 256, type = 0, taille = sizeof donnees;
-    for (DWORD i = 0;
-         RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
-         ++i, longueur = 256, taille = sizeof donnees)
-        lignes.push_back(chemin + " [" + std::string(nom, nom + longueur) + "] " + std::to_string(type) +
-                         " " + std::string(donnees, donnees + taille));
-    std::vector<std::string> sousCles;
-    for (DWORD i = 0; longueur = 256,
-               RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i)
-        sousCles.push_back(chemin + "\\" + std::string(nom, nom + longueur));
-    RegCloseKey(cle);
-    for (const std::string& sousCle : sousCles) Parcourir(sousCle, lignes);
-}
-
-} // namespace
-
 std::vector<std::string> Arborescence(const std::string& cle) {
     std::vector<std::string> lignes;
-    Parcourir(cle, lignes);
+    HKEY ouverte = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) == ERROR_SUCCESS) {
+        LireRegistre(ouverte, Majuscules(Large(cle).c_str(), cle.size()), lignes);
+        RegCloseKey(ouverte);
+    }
     std::sort(lignes.begin(), lignes.end());
     return lignes;
 }

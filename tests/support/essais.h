@@ -95,8 +95,8 @@ inline const char* const arbresDesClasses[] = {
 };
 // A REG_SZ value without its NUL (which it must have); nullopt when missing or of another type.
 std::optional<TexteLarge> LireTexte(const std::string& cle, const char* nomValeur = nullptr);
-bool CleExiste(const std::string& cle);
-// Every key and value below HKEY_CLASSES_ROOT\cle, one line each, sorted; Enregistre: of the six trees.
+// Every key and value below HKEY_CLASSES_ROOT\cle, sorted (empty when it is missing); Enregistre: of the six
+// trees.
 std::vector<std::string> Arborescence(const std::string& cle);
 std::vector<std::string> Enregistre();
 // Linux: empties the stand-in's registry, whose blocks then count for nothing.

@@ -1,0 +1,39 @@
+// The registry read back as COM reads it, for the tests and the registry
+// fuzz target: every key and value, one line each, under its upper-case
+// path (the registry ignores case).
+#ifndef LEXIGARDE_TESTS_REGISTRE_LU_H
+#define LEXIGARDE_TESTS_REGISTRE_LU_H
+
+#include <string>
+#include <vector>
+
+#include "lexigarde.h"
+
+inline std::string Majuscules(const WCHAR* texte, size_t longueur) {
+    std::string resultat(texte, texte + longueur);
+    for (char& c : resultat) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    return resultat;
+}
+
+// The key `cle`, named `chemin`, with its values and everything below it.
+inline void LireRegistre(HKEY cle, const std::string& chemin, std::vector<std::string>& lignes) {
+    lignes.push_back(chemin);
+    WCHAR nom[256];
+    BYTE donnees[4096];
+    DWORD longueur = 256, type = 0, taille = sizeof donnees;
+    for (DWORD i = 0;
+         RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
+         ++i, longueur = 256, taille = sizeof donnees)
+        lignes.push_back(chemin + " [" + Majuscules(nom, longueur) + "] " + std::to_string(type) + " " +
+                         std::string(donnees, donnees + taille));
+    for (DWORD i = 0; longueur = 256,
+               RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i) {
+        HKEY sousCle = nullptr;
+        if (RegOpenKeyExW(cle, nom, 0, KEY_READ, &sousCle) != ERROR_SUCCESS) continue;
+        LireRegistre(sousCle, (chemin.empty() ? "" : chemin + "\\") + Majuscules(nom, longueur), lignes);
+        RegCloseKey(sousCle);
+    }
+}
+
+#endif
