@@ -7,6 +7,7 @@
 // a call that did less failed, and only where a refusal was set. Every key
 // is closed and the module stays unloadable.
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,12 +21,6 @@ STDAPI DllCanUnloadNow();
 
 namespace {
 
-const char* const arbres[] = {"CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
-                              "COMPOSANT.INTERNE.VALIDATIONMOTSCLES",
-                              "COMPOSANT.INTERNE.VALIDATIONMOTSCLES.1",
-                              "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
-                              "COMPOSANT.INTERNE.TRAD.ASCII.HTML",
-                              "COMPOSANT.INTERNE.TRAD.ASCII.HTML.1"};
 // The keys the input may touch: the trees, in other cases too, and their neighbours.
 const char* const bases[] = {"CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
                              "clsid\\{6eee9b9d-db12-4556-aad3-f1278ef4a449}",
@@ -39,8 +34,10 @@ const char* const suffixes[] = {
 const char* const nomsValeurs[] = {"", "ThreadingModel", "Autre"};
 
 bool DansUnArbre(const std::string& chemin) {
-    for (const std::string arbre : arbres)
-        if (chemin == arbre || chemin.rfind(arbre + "\\", 0) == 0) return true;
+    for (const char* nom : arbresDesClasses)
+        if (const std::string arbre = Majuscules(nom, std::strlen(nom));
+            chemin == arbre || chemin.rfind(arbre + "\\", 0) == 0)
+            return true;
     return false;
 }
 

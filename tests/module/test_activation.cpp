@@ -14,7 +14,6 @@ using Activation = ClientLexigarde;
 // Threads share a factory and an object, hand objects to one another
 // (AddRef here, Release there), and release locks other threads took.
 TEST_F(Activation, DesThreadsPartagentObjetsFabriquesEtVerrousSansPerdreDeCompte) {
-    SAUTER_SOUS_EMULATION_I386();
     IValiderMotsCles* partage = Module().CreerValidateur();
     IClassFactory* fabrique = nullptr;
     ASSERT_HR(S_OK, Module().DllGetClassObject(CLSID_TraducteurASCIIMeta, IID_IClassFactory,

@@ -1,5 +1,4 @@
 #include "support/essais.h"
-#include "support/registre_lu.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lexigarde.h"
+#include "support/registre_lu.h"
 
 using TexteLarge = std::basic_string<WCHAR>;
 
@@ -22,12 +23,6 @@ struct Hr {
 void PrintTo(const Hr& hr, std::ostream* flux);
 #define EXPECT_HR(attendu, expression) EXPECT_EQ(Hr{attendu}, Hr{expression})
 #define ASSERT_HR(attendu, expression) ASSERT_EQ(Hr{attendu}, Hr{expression})
-
-// 32-bit Wine under qemu's user-mode emulation crashes in its own code once
-// a program starts threads: there, tests that start threads skip.
-#define SAUTER_SOUS_EMULATION_I386()                        \
-    if (std::getenv("LEXIGARDE_EMULATION_I386") != nullptr) \
-    GTEST_SKIP() << "threads crash 32-bit Wine under qemu's user-mode emulation"
 
 // A pointer value no call leaves behind: proves out-pointers are written.
 inline void* const sentinelle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xDEADBEEF));
@@ -84,15 +79,6 @@ private:
     DWORD refus_ = 0;
 };
 
-// The six trees registration writes below HKEY_CLASSES_ROOT, in the order it removes them.
-inline const char* const arbresDesClasses[] = {
-    "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
-    "Composant.Interne.ValidationMotsCles",
-    "Composant.Interne.ValidationMotsCles.1",
-    "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
-    "Composant.Interne.Trad.ASCII.HTML",
-    "Composant.Interne.Trad.ASCII.HTML.1",
-};
 // A REG_SZ value without its NUL (which it must have); nullopt when missing or of another type.
 std::optional<TexteLarge> LireTexte(const std::string& cle, const char* nomValeur = nullptr);
 // Every key and value below HKEY_CLASSES_ROOT\cle, sorted (empty when it is missing); Enregistre: of the six

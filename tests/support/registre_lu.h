@@ -9,7 +9,18 @@
 
 #include "lexigarde.h"
 
-inline std::string Majuscules(const WCHAR* texte, size_t longueur) {
+// The six trees registration writes below HKEY_CLASSES_ROOT, in the order it removes them.
+inline const char* const arbresDesClasses[] = {
+    "CLSID\\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
+    "Composant.Interne.ValidationMotsCles",
+    "Composant.Interne.ValidationMotsCles.1",
+    "CLSID\\{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
+    "Composant.Interne.Trad.ASCII.HTML",
+    "Composant.Interne.Trad.ASCII.HTML.1",
+};
+
+template <class Caractere>
+std::string Majuscules(const Caractere* texte, size_t longueur) {
     std::string resultat(texte, texte + longueur);
     for (char& c : resultat) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
     return resultat;

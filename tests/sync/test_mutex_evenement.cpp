@@ -23,7 +23,6 @@ bool AutreThreadObtient(IMutex* mutex) {
 }
 
 TEST(MutexWin32, AppartientAuThreadQuiLeTientJusquASaDerniereLiberation) {
-    SAUTER_SOUS_EMULATION_I386();
     IMutex* mutex = CreerMutex();
     ASSERT_TRUE(mutex->Verrouiller(0));
     ASSERT_TRUE(mutex->Verrouiller()) << "re-entry by its owner";
