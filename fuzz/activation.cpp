@@ -110,7 +110,7 @@ struct Modele {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
-    Lecteur lecteur(donnees, taille);
+    Lecteur lecteur{donnees, donnees + taille};
     Modele modele;
     while (lecteur.Reste()) {
         modele.Appeler(lecteur);

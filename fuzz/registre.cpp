@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     const std::vector<std::string> disposition = LireTout().dedans;
     PlateformeViderRegistre();
 
-    Lecteur lecteur(donnees, taille);
+    Lecteur lecteur{donnees, donnees + taille};
     bool refus = false;
     while (lecteur.Reste()) {
         const size_t action = lecteur.Choix(6);

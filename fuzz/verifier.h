@@ -15,17 +15,11 @@
                     std::abort()))
 
 // The input, a byte at a time; zeros once it is used up.
-class Lecteur {
-public:
-    Lecteur(const std::uint8_t* donnees, std::size_t taille) : donnees_(donnees), taille_(taille) {}
-    bool Reste() const { return position_ < taille_; }
-    std::uint8_t Octet() { return position_ < taille_ ? donnees_[position_++] : 0; }
+struct Lecteur {
+    const std::uint8_t *suivant, *fin;
+    bool Reste() const { return suivant < fin; }
+    std::uint8_t Octet() { return suivant < fin ? *suivant++ : 0; }
     std::size_t Choix(std::size_t nombre) { return Octet() % nombre; }
-
-private:
-    const std::uint8_t* donnees_;
-    std::size_t taille_;
-    std::size_t position_ = 0;
 };
 
 #endif
