@@ -19,11 +19,26 @@ protected:
         EXPECT_TRUE(Enregistre().empty());
         ClientLexigarde::TearDown();
     }
-    static TexteLarge CheminDe(HMODULE module) {
-        WCHAR chemin[32768] = {};
-        return TexteLarge(chemin, GetModuleFileNameW(module, chemin, 32768));
-    }
 };
+
+TexteLarge CheminDe(HMODULE module) {
+    WCHAR chemin[32768] = {};
+    return TexteLarge(chemin, GetModuleFileNameW(module, chemin, 32768));
+}
+
+// What Arborescence shows of a key with REG_SZ values (name, text): the
+// key, then each value in UTF-16 with its NUL.
+std::vector<std::string> Cle(const std::string& cle,
+                             std::vector<std::pair<std::string, TexteLarge>> valeurs) {
+    std::vector<std::string> lignes = {Majuscules(cle)};
+    for (auto& [nom, texte] : valeurs) {
+        texte.push_back(0);
+        lignes.push_back(
+            Majuscules(cle) + " [" + Majuscules(nom) + "] 1 " +
+            std::string(reinterpret_cast<const char*>(texte.data()), texte.size() * sizeof(WCHAR)));
+    }
+    return lignes;
+}
 
 // The identifiers of the shared header, against their text written out here
 // apart from it: a wrong byte in the header shows.
@@ -38,35 +53,30 @@ TEST(Identifiants, OntLeurFormeDuRegistre) {
     for (const auto& [guid, texte] : identifiants) EXPECT_EQ(Large(texte), TexteCLSID(*guid));
 }
 
-TEST_F(Enregistrement, EcritLesClesDesDeuxClassesEnUtf16) {
+TEST_F(Enregistrement, EcritLesCinqCleesDeChaqueClasseEtRienDAutre) {
     ASSERT_HR(S_OK, Module().DllRegisterServer());
-    const struct {
-        std::string cle, independant, versionne, description;
-    } classes[] = {
-        {arbresDesClasses[0], arbresDesClasses[1], arbresDesClasses[2],
-         "Composant interne de validation de mots cl\xE9s"},
-        {arbresDesClasses[3], arbresDesClasses[4], arbresDesClasses[5],
-         "Composant interne de traduction de ASCII \xE0 m\xE9tacaract\xE8re HTML"},
-    };
-    for (const auto& c : classes) {
-        const std::string clsid = c.cle.substr(6);
-        const std::pair<std::string, std::string> valeurs[] = {
-            {c.cle, c.description},
-            {c.cle + "\\ProgID", c.versionne},
-            {c.cle + "\\VersionIndependentProgID", c.independant},
-            {c.independant, c.description},
-            {c.independant + "\\CLSID", clsid},
-            {c.independant + "\\CurVer", c.versionne},
-            {c.versionne, c.description},
-            {c.versionne + "\\CLSID", clsid},
-        };
-        for (const auto& [cle, texte] : valeurs) EXPECT_EQ(Large(texte), LireTexte(cle)) << cle;
-        EXPECT_EQ(CheminDe(Module().Poignee()), LireTexte(c.cle + "\\InprocServer32"));
+    const std::string descriptions[] = {
+        "Composant interne de validation de mots cl\xE9s",
+        "Composant interne de traduction de ASCII \xE0 m\xE9tacaract\xE8re HTML"};
+    std::vector<std::string> attendu;
+    for (int c = 0; c < 2; ++c) {
+        const std::string cle = arbresDesClasses[3 * c], independant = arbresDesClasses[3 * c + 1],
+                          versionne = arbresDesClasses[3 * c + 2], clsid = cle.substr(6);
+        const TexteLarge description = Large(descriptions[c]);
+        for (const auto& lignes :
+             {Cle(cle, {{"", description}}),
+              Cle(cle + "\\InprocServer32", {{"", CheminDe(Module().Poignee())}}),
+              Cle(cle + "\\ProgID", {{"", Large(versionne)}}),
+              Cle(cle + "\\VersionIndependentProgID", {{"", Large(independant)}}),
+              Cle(independant, {{"", description}}), Cle(independant + "\\CLSID", {{"", Large(clsid)}}),
+              Cle(independant + "\\CurVer", {{"", Large(versionne)}}), Cle(versionne, {{"", description}}),
+              Cle(versionne + "\\CLSID", {{"", Large(clsid)}})})
+            attendu.insert(attendu.end(), lignes.begin(), lignes.end());
     }
-    const std::vector<std::string> une = Enregistre();
-    EXPECT_EQ(36u, une.size()) << "18 keys, each with its default value, and nothing else";
+    std::sort(attendu.begin(), attendu.end());
+    EXPECT_EQ(attendu, Enregistre());
     ASSERT_HR(S_OK, Module().DllRegisterServer());
-    EXPECT_EQ(une, Enregistre()) << "registering twice is registering once";
+    EXPECT_EQ(attendu, Enregistre()) << "registering twice is registering once";
 }
 
 // The server key: LocalServer32 for an executable, else InprocServer32 with
@@ -75,18 +85,18 @@ TEST_F(Enregistrement, LaCleDuServeurSuitLeGenreDuModuleEtSonModele) {
     const std::string cle = "CLSID\\{LexigardeEssai}";
     const struct {
         const char *nom, *modele, *cleServeur;
-    } cas[] = {{"Outil.exe", "", "LocalServer32"},
-               {"Outil.exe", "Both", "LocalServer32"},
-               {"Module.dll", "Both", "InprocServer32"},
-               {"Module.dll", "", "InprocServer32"}};
+    } cas[] = {{"Outil.exe", "", "\\LocalServer32"},
+               {"Outil.exe", "Both", "\\LocalServer32"},
+               {"Module.dll", "Both", "\\InprocServer32"},
+               {"Module.dll", "", "\\InprocServer32"}};
     for (const auto& c : cas) {
-        SCOPED_TRACE(std::string(c.nom) + " " + c.modele);
         ASSERT_TRUE(EnregistrerServeur(Large(c.nom), Large("C:\\x"), Large(cle), Large(c.modele)));
-        const bool avecModele = *c.modele != 0 && c.cleServeur[0] == 'I';
-        EXPECT_EQ(Large("C:\\x"), LireTexte(cle + "\\" + c.cleServeur));
-        EXPECT_EQ(avecModele ? std::optional(Large(c.modele)) : std::nullopt,
-                  LireTexte(cle + "\\" + c.cleServeur, "ThreadingModel"));
-        EXPECT_EQ(3u + avecModele, Arborescence(cle).size()) << "one server key, its values";
+        std::vector<std::pair<std::string, TexteLarge>> valeurs = {{"", Large("C:\\x")}};
+        if (*c.modele != 0 && c.cleServeur[1] == 'I') valeurs.emplace_back("ThreadingModel", Large(c.modele));
+        std::vector<std::string> attendu = Cle(cle + c.cleServeur, valeurs);
+        attendu.push_back(Majuscules(cle));
+        std::sort(attendu.begin(), attendu.end());
+        EXPECT_EQ(attendu, Arborescence(cle)) << c.nom << " " << c.modele;
         EXPECT_EQ(ERROR_SUCCESS, SupprimerArborescence(HKEY_CLASSES_ROOT, Large(cle)));
     }
 }
@@ -111,10 +121,9 @@ TEST_F(Enregistrement, UneCopieEnregistreSonPropreCheminEntier) {
         const ModuleLexigarde module(TexteLarge(chemin.begin(), chemin.end()));
         ASSERT_NE(Module().Poignee(), module.Poignee());
         ASSERT_HR(S_OK, module.DllRegisterServer());
-        const auto enregistre = LireTexte(std::string(arbresDesClasses[3]) + "\\InprocServer32");
-        ASSERT_TRUE(enregistre);
-        EXPECT_EQ(CheminDe(module.Poignee()), *enregistre);
-        EXPECT_EQ(fs::canonical(copie), fs::canonical(fs::path(*enregistre)));
+        const std::string cle = std::string(arbresDesClasses[3]) + "\\InprocServer32";
+        EXPECT_EQ(Cle(cle, {{"", CheminDe(module.Poignee())}}), Arborescence(cle));
+        EXPECT_EQ(fs::canonical(copie), fs::canonical(fs::path(CheminDe(module.Poignee()))));
         EXPECT_HR(S_OK, module.DllUnregisterServer());
     }
     fs::remove_all(dossier);

@@ -58,27 +58,11 @@ void ClientLexigarde::TearDown() {
 #endif
 }
 
-std::optional<TexteLarge> LireTexte(const std::string& cle, const char* nomValeur) {
-    HKEY ouverte = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS)
-        return std::nullopt;
-    WCHAR texte[2048];
-    DWORD type = 0, taille = sizeof texte;
-    const TexteLarge nom = Large(nomValeur != nullptr ? nomValeur : "");
-    const LONG lu = RegQueryValueExW(ouverte, nomValeur != nullptr ? nom.c_str() : nullptr, nullptr, &type,
-                                     reinterpret_cast<BYTE*>(texte), &taille);
-    RegCloseKey(ouverte);
-    const size_t longueur = taille / sizeof(WCHAR);
-    if (lu != ERROR_SUCCESS || type != REG_SZ || longueur == 0) return std::nullopt;
-    EXPECT_EQ(0, texte[longueur - 1]) << cle << ": no terminating NUL";
-    return TexteLarge(texte, longueur - 1);
-}
-
 std::vector<std::string> Arborescence(const std::string& cle) {
     std::vector<std::string> lignes;
     HKEY ouverte = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) == ERROR_SUCCESS) {
-        LireRegistre(ouverte, Majuscules(Large(cle).c_str(), cle.size()), lignes);
+        LireRegistre(ouverte, Majuscules(cle), lignes);
         RegCloseKey(ouverte);
     }
     std::sort(lignes.begin(), lignes.end());

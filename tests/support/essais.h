@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,8 +78,6 @@ private:
     DWORD refus_ = 0;
 };
 
-// A REG_SZ value without its NUL (which it must have); nullopt when missing or of another type.
-std::optional<TexteLarge> LireTexte(const std::string& cle, const char* nomValeur = nullptr);
 // Every key and value below HKEY_CLASSES_ROOT\cle, sorted (empty when it is missing); Enregistre: of the six
 // trees.
 std::vector<std::string> Arborescence(const std::string& cle);

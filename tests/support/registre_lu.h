@@ -26,6 +26,8 @@ std::string Majuscules(const Caractere* texte, size_t longueur) {
     return resultat;
 }
 
+inline std::string Majuscules(const std::string& texte) { return Majuscules(texte.c_str(), texte.size()); }
+
 // The key `cle`, named `chemin`, with its values and everything below it.
 inline void LireRegistre(HKEY cle, const std::string& chemin, std::vector<std::string>& lignes) {
     lignes.push_back(chemin);
