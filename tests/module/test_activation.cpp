@@ -12,8 +12,10 @@ namespace {
 using Activation = ClientLexigarde;
 
 // Threads share a factory and an object, hand objects to one another
-// (AddRef here, Release there), and release locks other threads took.
+// (AddRef here, Release there), and release locks other threads took. The
+// main thread changes the count first: a mutex it kept would stop them all.
 TEST_F(Activation, DesThreadsPartagentObjetsFabriquesEtVerrousSansPerdreDeCompte) {
+    EXPECT_EQ(0u, Module().CreerTraducteur()->Release());
     IValiderMotsCles* partage = Module().CreerValidateur();
     IClassFactory* fabrique = nullptr;
     ASSERT_HR(S_OK, Module().DllGetClassObject(CLSID_TraducteurASCIIMeta, IID_IClassFactory,
