@@ -1,23 +1,20 @@
 #!/bin/sh
-# The zip package as users get it: fichiers ZIP, its file list; complet SAMPLES ZIP WORK_DIR TOOLCHAIN
-# VERSION PRISTINE_PREFIX LOADER, unzipped in a fresh copy of a prefix as wineboot made it: the tool,
-# the client of ./client built through find_package, the tool again without the manifest.
+# The zip package as users get it: fichiers ZIP, its file list; complet SAMPLES ZIP WORK_DIR TOOLCHAIN VERSION
+# PRISTINE_PREFIX LOADER, unzipped in a fresh copy of a prefix as wineboot made it: the tool, the client of
+# ./client built through find_package, the tool again without the manifest.
 set -u
-echecs=0
 ko() { echo "FAILED: $*" >&2; echecs=$((echecs + 1)); }
 if [ "$1" = fichiers ]; then
-  liste=$(cmake -E tar tf "$2" | grep -v '/$' | sort)
-  attendue=$(for f in bin/Lexigarde.dll bin/Lexigarde.manifest bin/LexigardePS.dll bin/lexigarde.exe include/lexigarde.h \
-    include/lexigarde.idl lib/Lexigarde.tlb lib/cmake/Lexigarde/LexigardeConfig.cmake \
-    lib/cmake/Lexigarde/LexigardeConfigVersion.cmake share/doc/Lexigarde/README.md; do echo "$(basename "$2" .zip)/$f"; done | sort)
-  [ "$liste" = "$attendue" ] || ko "$2 holds: $liste"
-  exit $echecs
+  attendue=$(printf "$(basename "$2" .zip)/%s\n" bin/Lexigarde.dll bin/Lexigarde.manifest bin/LexigardePS.dll bin/lexigarde.exe \
+    include/lexigarde.h include/lexigarde.idl lib/Lexigarde.tlb lib/cmake/Lexigarde/LexigardeConfig.cmake \
+    lib/cmake/Lexigarde/LexigardeConfigVersion.cmake share/doc/Lexigarde/README.md | sort)
+  [ "$(cmake -E tar tf "$2" | grep -v '/$' | sort)" = "$attendue" ] && exit 0 || echo "FAILED: $2 holds: $(cmake -E tar tf "$2")"
+  exit 1
 fi
-client=$(cd "$(dirname "$0")" && pwd)/client echantillons=$2 zip=$3 travail=$4 version=$6 chargeur=$8
+client=$(cd "$(dirname "$0")" && pwd)/client echecs=0 echantillons=$2 zip=$3 travail=$4 version=$6 chargeur=$8
 rm -rf "$travail" && mkdir -p "$travail" && cd "$travail" || exit 1
 export WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d WINEPREFIX="$travail/wineprefix"
-cp -a "$7" "$WINEPREFIX" && cmake -E tar xf "$zip" || { echo "no $7 (cmake/wine.sh keeps it) or $zip"; exit 1; }
-bin="$travail/$(basename "$zip" .zip)/bin"
+bin="$travail/$(basename "$zip" .zip)/bin" && cp -a "$7" "$WINEPREFIX" && cmake -E tar xf "$zip" || { echo "no $7 or $zip"; exit 1; }
 trap 'wineserver -k 2>/dev/null; [ "$echecs" -ne 0 ] || rm -rf "$WINEPREFIX"' EXIT
 # Wine's services would hold a pipe open: output goes through files.
 wine() { entree=$1; shift; (cd "$bin" && "$chargeur" "$@" <"$entree" >"$travail/sortie" 2>"$travail/erreurs"); statut=$?; }
@@ -31,11 +28,10 @@ wine /dev/null lexigarde.exe --version
 [ "$(tr -d '\r' <sortie)" = "lexigarde $version" ] || ko "--version: $(cat sortie)"
 # A client as users write one, in the multithreaded apartment: through the proxy/stub.
 cmake -S "$client" -B client -DCMAKE_TOOLCHAIN_FILE="$5" -DCMAKE_PREFIX_PATH="$(dirname "$bin")" >client.log 2>&1 &&
-  cmake --build client >>client.log 2>&1 && cp client/client.exe client/client.exe.manifest "$bin" || ko "client: $(cat client.log)"
-wine /dev/null client.exe mta versions
+  cmake --build client >>client.log 2>&1 && cp client/client.exe client/client.exe.manifest "$bin/../lib/Lexigarde.tlb" "$bin" || ko "client: $(cat client.log)"
+wine /dev/null client.exe mta fichiers
 [ $statut -eq 0 ] && grep -q '^client: [1-9][0-9]* checks, 0 failed' sortie || ko "client.exe: $statut, $(cat sortie)"
 # Without the manifest: the registry's answer, in one line.
 rm "$bin/Lexigarde.manifest" && wine /dev/null lexigarde.exe translate "Z:$echantillons/texte-latin1.txt"
 [ $statut -eq 2 ] && [ "$(wc -l <erreurs)" -eq 1 ] && grep -q 'class not registered' erreurs || ko "no manifest: $statut, $(cat erreurs)"
-echo "test_paquet: $echecs failed"
-[ "$echecs" -eq 0 ]
+echo "test_paquet: $echecs failed" && [ "$echecs" -eq 0 ]

@@ -12,9 +12,7 @@
 #include <thread>
 
 // A method of the wrong calling convention moves its caller's stack pointer (on 32-bit x86).
-#define PILE(variable) \
-    unsigned variable; \
-    asm volatile("mov %%esp, %k0" : "=r"(variable))
+#define PILE(variable) asm volatile("mov %%esp, %k0" : "=r"(variable))
 
 namespace {
 
@@ -46,12 +44,13 @@ bool EstDirect(void* objet) {
 }
 
 // Every keyword answers true, every near miss false, in one byte: the next stays the caller's.
-void Repondre(IValiderMotsCles* validateur) {
-    const char* const presque[] = {"",       "If",      " if", "if ",     "cons",
-                                   "consts", "doubles", "xor", "nullptr", "\xE9t\xE9"};
-    for (int n = 0; n < 63 + 10; ++n) {
+void Repondre(IValiderMotsCles* validateur, int fois) {
+    const char* const presque[] = {"", "If", "if ", "cons", "consts", "xor", "nullptr", "\xE9t\xE9"};
+    for (int i = 0; i < (63 + 8) * fois; ++i) {
+        const int n = i % (63 + 8);
         const char* mot = n < 63 ? motsClesCpp98[n] : presque[n - 63];
         unsigned char reponse[2] = {0xCC, 0xCC};
+        unsigned avant, apres;
         PILE(avant);
         const HRESULT hr = validateur->Valider(mot, reinterpret_cast<bool*>(reponse));
         PILE(apres);
@@ -60,11 +59,9 @@ void Repondre(IValiderMotsCles* validateur) {
     }
 }
 
-// Each class by each ProgID: in an STA the objects themselves, in the MTA proxies answering as they
-// do (attendu E_NOINTERFACE: no proxy/stub); then in an STA, the module kept by an object or a
-// server lock only, unloaded when neither lives.
-void Apartement(DWORD modele, HRESULT attendu) {
-    const bool sta = modele == COINIT_APARTMENTTHREADED;
+// Each class by each ProgID: in an STA the objects themselves, then the module kept by an object or
+// a server lock only; in the MTA proxies answering as they do (E_NOINTERFACE without the proxy/stub).
+void Apartement(bool sta, HRESULT attendu) {
     // 32-bit Wine under qemu survives neither threads nor the exception of a refused null pointer.
     const bool emule = GetEnvironmentVariableA("LEXIGARDE_EMULATION_I386", nullptr, 0) != 0;
     const HMODULE module = LoadLibraryW(L"Lexigarde.dll"); // the object itself, for reference
@@ -75,60 +72,61 @@ void Apartement(DWORD modele, HRESULT attendu) {
         CLSID_TraducteurASCIIMeta, IID_IClassFactory, reinterpret_cast<void**>(&fabrique));
     fabrique->CreateInstance(nullptr, IID_ITraduireASCIIMeta, reinterpret_cast<void**>(&direct));
     fabrique->Release();
-    Verifier(SUCCEEDED(CoInitializeEx(nullptr, modele)), "CoInitializeEx");
+    Verifier(SUCCEEDED(CoInitializeEx(nullptr, sta ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED)),
+             "CoInitializeEx");
     for (int i = 0; i < 4; i += 2) {
         auto validateur = static_cast<IValiderMotsCles*>(Creer(i, attendu));
         auto traducteur = static_cast<ITraduireASCIIMeta*>(Creer(i + 1, attendu));
         if (!validateur || !traducteur) continue;
         Verifier(EstDirect(validateur) == sta && EstDirect(traducteur) == sta, "the objects, or proxies");
-        Repondre(validateur);
+        Repondre(validateur, 1);
         for (int c = 0; c < 256; ++c) { // the caller's bytes after the text included
             ResultatTraduction recu, attendue;
             std::memset(&recu, c ^ 0x5A, sizeof recu), attendue = recu;
+            unsigned avant, apres;
             PILE(avant);
-            const HRESULT hr = traducteur->Traduire(static_cast<unsigned char>(c), &recu);
-            const HRESULT hrDirect = direct->Traduire(static_cast<unsigned char>(c), &attendue);
+            const HRESULT hr = traducteur->Traduire(c, &recu), hrDirect = direct->Traduire(c, &attendue);
             PILE(apres);
             Verifier(hr == S_OK && hrDirect == S_OK && std::memcmp(&recu, &attendue, sizeof recu) == 0 &&
                          (recu.texte[63] & 0xFF) == (c ^ 0x5A) && avant == apres,
                      "Traduire " + std::to_string(c), hr);
         }
-        bool reponse = false; // a null word reaches the object; a null pointer out, in a proxy, does not
+        // A null word reaches the object; a null pointer out, in a proxy, does not.
         const HRESULT nul = sta ? E_POINTER : HRESULT_FROM_WIN32(RPC_X_NULL_REF_POINTER);
-        Verifier(validateur->Valider(nullptr, &reponse) == E_POINTER, "null word");
-        Verifier(emule ||
-                     (validateur->Valider("if", nullptr) == nul && traducteur->Traduire('<', nullptr) == nul),
-                 "null answer, null record");
+        bool reponse = false;
+        Verifier(validateur->Valider(nullptr, &reponse) == E_POINTER &&
+                     (emule || (validateur->Valider("if", nullptr) == nul &&
+                                traducteur->Traduire('<', nullptr) == nul)),
+                 "null word, answer, record");
         if (i == 0 && !sta && !emule) { // two threads of the MTA share one proxy
-            const auto appels = [validateur] {
-                for (int n = 0; n < 20; ++n) Repondre(validateur);
-            };
-            std::thread premier(appels), second(appels);
+            std::thread premier(Repondre, validateur, 20), second(Repondre, validateur, 20);
             premier.join(), second.join();
         }
         Verifier(validateur->Release() == 0 && traducteur->Release() == 0, "released");
     }
     direct->Release();
     FreeLibrary(module);
-    for (int verrou = 2; sta && verrou >= 0; --verrou) { // an object, a server lock, nothing
-        IUnknown* objet = nullptr;
+    for (int verrou = 2; sta && verrou >= 0; --verrou) { // an object lives, a server lock holds, nothing
         IClassFactory* fabrique = nullptr;
-        HRESULT hr = verrou == 2 ? CoCreateInstance(CLSID_Lexigarde, nullptr, CLSCTX_INPROC_SERVER,
-                                                    IID_IUnknown, reinterpret_cast<void**>(&objet))
-                                 : CoGetClassObject(CLSID_TraducteurASCIIMeta, CLSCTX_INPROC_SERVER, nullptr,
-                                                    IID_IClassFactory, reinterpret_cast<void**>(&fabrique));
-        if (fabrique) hr = fabrique->LockServer(verrou), fabrique->Release();
+        IUnknown* objet = nullptr;
+        HRESULT hr = CoGetClassObject(CLSID_TraducteurASCIIMeta, CLSCTX_INPROC_SERVER, nullptr,
+                                      IID_IClassFactory, reinterpret_cast<void**>(&fabrique));
+        if (fabrique)
+            hr = verrou == 2
+                     ? fabrique->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&objet))
+                     : fabrique->LockServer(verrou),
+            fabrique->Release();
         CoFreeUnusedLibrariesEx(0, 0);
-        Verifier(hr == S_OK && (GetModuleHandleW(L"Lexigarde.dll") != nullptr) == (verrou != 0),
-                 "module kept", hr);
+        Verifier(hr == S_OK && !GetModuleHandleW(L"Lexigarde.dll") == !verrou, "the module kept", hr);
         if (objet) objet->Release();
     }
     CoUninitialize();
 }
 
-// Lexigarde.tlb, beside the program, says what the header says: per interface, after the three
-// slots of IUnknown, one method whose two parameters go in, then out or both ways; the record.
-void Typelib() {
+// The build's files: Lexigarde.tlb beside the program says what the header says (per
+// interface, after the three slots of IUnknown, one method whose two parameters go in, then out or
+// both ways; the record); every binary's resources give the build's one version.
+void Fichiers() {
     ITypeLib* tlb = nullptr;
     ITypeInfo *info = nullptr, *record = nullptr;
     TYPEATTR* a = nullptr;
@@ -146,37 +144,30 @@ void Typelib() {
         if (f) info->ReleaseFuncDesc(f), info->ReleaseTypeAttr(a), info->Release();
     }
     // The record Traduire's second parameter points to: its size, and each field's offset.
+    VARDESC *texte = nullptr, *longueur = nullptr;
     Verifier(record && record->GetTypeAttr(&a) == S_OK && a->typekind == TKIND_RECORD &&
-                 a->cbSizeInstance == sizeof(ResultatTraduction) && a->cVars == 2,
+                 a->cbSizeInstance == sizeof(ResultatTraduction) && a->cVars == 2 &&
+                 record->GetVarDesc(0, &texte) == S_OK &&
+                 texte->oInst == offsetof(ResultatTraduction, texte) &&
+                 record->GetVarDesc(1, &longueur) == S_OK &&
+                 longueur->oInst == offsetof(ResultatTraduction, longueur),
              "ResultatTraduction in Lexigarde.tlb");
-    const ULONG decalages[] = {offsetof(ResultatTraduction, texte), offsetof(ResultatTraduction, longueur)};
-    for (UINT champ = 0; record && champ < 2; ++champ) {
-        VARDESC* v = nullptr;
-        Verifier(record->GetVarDesc(champ, &v) == S_OK && v->oInst == decalages[champ],
-                 "offset in the record");
-        if (v) record->ReleaseVarDesc(v);
-    }
+    if (longueur) record->ReleaseVarDesc(texte), record->ReleaseVarDesc(longueur);
     if (record) record->ReleaseTypeAttr(a), record->Release();
     if (tlb) tlb->Release();
-}
-
-// The build's one version in every binary's resources.
-void Versions() {
-    const std::string v = VERSION_LEXIGARDE;
+    const std::wstring v = L"" VERSION_LEXIGARDE;
     for (const std::wstring fichier : {L"Lexigarde.dll", L"lexigarde.exe", L"LexigardePS.dll"}) {
         std::string bloc(GetFileVersionInfoSizeW(fichier.c_str(), nullptr) + 1, '\0');
         std::wstring lu;
-        for (const std::wstring nom :
-             {L"FileVersion", L"ProductVersion", L"ProductName", L"OriginalFilename"}) {
+        for (const std::wstring n : {L"FileVersion", L"ProductName", L"OriginalFilename"}) {
             void* texte = nullptr;
             UINT taille = 0;
             if (GetFileVersionInfoW(fichier.c_str(), 0, bloc.size(), &bloc[0]) &&
-                VerQueryValueW(&bloc[0], (L"\\StringFileInfo\\040904B0\\" + nom).c_str(), &texte, &taille))
+                VerQueryValueW(&bloc[0], (L"\\StringFileInfo\\040904B0\\" + n).c_str(), &texte, &taille))
                 lu += static_cast<const wchar_t*>(texte);
             lu += L' ';
         }
-        Verifier(lu == std::wstring(v.begin(), v.end()) + L' ' + std::wstring(v.begin(), v.end()) +
-                           L" Lexigarde " + fichier + L' ',
+        Verifier(lu == v + L" Lexigarde " + fichier + L' ',
                  "version resources of " + std::string(fichier.begin(), fichier.end()));
     }
 }
@@ -186,11 +177,10 @@ void Versions() {
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0); // every line out, should the process die
     const std::pair<std::string, void (*)()> modes[] = {
-        {"sta", [] { Apartement(COINIT_APARTMENTTHREADED, S_OK); }},
-        {"sans-proxy", [] { Apartement(COINIT_MULTITHREADED, E_NOINTERFACE); }},
-        {"mta", [] { Apartement(COINIT_MULTITHREADED, S_OK); }},
-        {"typelib", Typelib},
-        {"versions", Versions}};
+        {"sta", [] { Apartement(true, S_OK); }},
+        {"sans-proxy", [] { Apartement(false, E_NOINTERFACE); }},
+        {"mta", [] { Apartement(false, S_OK); }},
+        {"fichiers", Fichiers}};
     for (int i = 1; i < argc; ++i) {
         bool connu = false;
         for (const auto& mode : modes)
