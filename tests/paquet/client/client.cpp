@@ -123,9 +123,9 @@ void Apartement(bool sta, HRESULT attendu) {
     CoUninitialize();
 }
 
-// The build's files: Lexigarde.tlb beside the program says what the header says (per
-// interface, after the three slots of IUnknown, one method whose two parameters go in, then out or
-// both ways; the record); every binary's resources give the build's one version.
+// The build's files: Lexigarde.tlb beside the program says what the header says (per interface, after
+// the three slots of IUnknown, one method whose two parameters go in, then out or both ways; the
+// record); every binary's resources give the build's one version.
 void Fichiers() {
     ITypeLib* tlb = nullptr;
     ITypeInfo *info = nullptr, *record = nullptr;
@@ -141,7 +141,7 @@ void Fichiers() {
                      f->cParams == 2 && flags(0) == in && flags(1) == sens[i],
                  "interface in Lexigarde.tlb", static_cast<HRESULT>(iids[i]->Data1));
         if (f && i == 1) info->GetRefTypeInfo(f->lprgelemdescParam[1].tdesc.lptdesc->hreftype, &record);
-        if (f) info->ReleaseFuncDesc(f), info->ReleaseTypeAttr(a), info->Release();
+        if (f) info->ReleaseFuncDesc(f), info->ReleaseTypeAttr(a), info->Release(), a = nullptr;
     }
     // The record Traduire's second parameter points to: its size, and each field's offset.
     VARDESC *texte = nullptr, *longueur = nullptr;
