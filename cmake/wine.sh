@@ -11,19 +11,24 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # A crash ends the program at once instead of starting Wine's debugger,
 # which would wait for nobody (and, emulated, take minutes to start).
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-winedbg.exe=d}"
+# Wine's set-up takes minutes where its 32-bit side runs under emulation: it
+# runs once, by the 64-bit loader (the prefix is the same WoW64 one for 32- and
+# 64-bit programs), into a pristine prefix that each build's prefix, and each
+# of the package test's fresh ones, copies (LEXIGARDE_PREFIXE_VIERGE).
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
+  vierge="${LEXIGARDE_PREFIXE_VIERGE:-$WINEPREFIX-vierge}"
+  mkdir -p "$(dirname "$vierge")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      "$chargeur" wineboot.exe -i </dev/null >"$WINEPREFIX.log" 2>&1
-      # A copy as wineboot left it, for the 64-bit tests that need a prefix
-      # where nothing was ever registered, without paying Wine's set-up again.
-      if [ "$(basename "$chargeur")" = wine64 ]; then
-        /usr/lib/wine/wineserver64 -w && rm -rf "$WINEPREFIX-vierge" && cp -a "$WINEPREFIX" "$WINEPREFIX-vierge"
-      fi
+    if [ ! -f "$vierge/system.reg" ]; then
+      rm -rf "$vierge.tmp"
+      WINEPREFIX="$vierge.tmp" /usr/lib/wine/wine64 wineboot.exe -i </dev/null >"$vierge.log" 2>&1
+      WINEPREFIX="$vierge.tmp" /usr/lib/wine/wineserver64 -w && mv "$vierge.tmp" "$vierge"
     fi
-  ) 9>"$WINEPREFIX.lock"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      rm -rf "$WINEPREFIX" && cp -a "$vierge" "$WINEPREFIX"
+    fi
+  ) 9>"$vierge.lock"
 fi
 # 32-bit programs run under user-mode emulation on this kind of machine,
 # which cannot be trusted with many threads at once; the tests that need
