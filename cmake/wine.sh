@@ -20,10 +20,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$(dirname "$vierge")"
   (
     flock 9
-    if [ ! -f "$vierge/system.reg" ]; then
-      rm -rf "$vierge.tmp"
+    # One made before the 32-bit loader could run lacks its 32-bit side:
+    # made again for a 32-bit program.
+    if [ ! -f "$vierge/system.reg" ] || { [ "$(basename "$chargeur")" = wine ] && [ ! -f "$vierge/avec-wine32" ]; }; then
+      rm -rf "$vierge.tmp" "$vierge"
       WINEPREFIX="$vierge.tmp" /usr/lib/wine/wine64 wineboot.exe -i </dev/null >"$vierge.log" 2>&1
-      WINEPREFIX="$vierge.tmp" /usr/lib/wine/wineserver64 -w && mv "$vierge.tmp" "$vierge"
+      WINEPREFIX="$vierge.tmp" /usr/lib/wine/wineserver64 -w
+      if /usr/lib/wine/wine --version >/dev/null 2>&1; then touch "$vierge.tmp/avec-wine32"; fi
+      mv "$vierge.tmp" "$vierge"
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       rm -rf "$WINEPREFIX" && cp -a "$vierge" "$WINEPREFIX"

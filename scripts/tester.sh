@@ -39,14 +39,16 @@ for cible in valider activation registre; do
 done
 ctest --preset host-fuzz
 unset ASAN_OPTIONS
+# The 32-bit side of Wine is set up first: the one Wine prefix that every
+# Windows test copies is then made with it.
+preparation=$(scripts/preparer-wine32.sh 2>&1) && prepare=1 || prepare=0
+printf '%s\n' "$preparation"
 ctest --preset win64
-if preparation=$(scripts/preparer-wine32.sh 2>&1); then
-  printf '%s\n' "$preparation"
+if [ "$prepare" -eq 1 ]; then
   debut=$(date +%s)
   ctest --preset win32
   echo "tester: 32-bit stage took $(($(date +%s) - debut)) s"
 else
-  printf '%s\n' "$preparation"
   ctest --preset win32 -L statique
   echo "tester: 32-bit stage skipped: $(printf '%s\n' "$preparation" | tail -n 1 | sed 's/^preparer-wine32: skipped: //')"
 fi
