@@ -58,8 +58,10 @@ protected:
 };
 
 TEST_F(ManqueMemoire, DllGetClassObjectEtCreateInstanceRendentEOutOfMemorySansRienLaisser) {
-    for (const auto& [clsid, iid] : {std::pair{&CLSID_Lexigarde, &IID_IValiderMotsCles},
-                                     std::pair{&CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta}}) {
+    for (const auto& classe : {std::pair{&CLSID_Lexigarde, &IID_IValiderMotsCles},
+                               std::pair{&CLSID_TraducteurASCIIMeta, &IID_ITraduireASCIIMeta}}) {
+        const CLSID* clsid = classe.first;
+        const IID* iid = classe.second;
         IClassFactory* fabrique = nullptr;
         ASSERT_HR(S_OK,
                   module_.DllGetClassObject(*clsid, IID_IClassFactory, reinterpret_cast<void**>(&fabrique)));
