@@ -4,19 +4,13 @@
 #include <cstring>
 #include <random>
 
+#include "tests/support/mots_cles_cpp98.h"
+
 namespace {
 
-// clang-format off
-const char* const motsCles[] = {
-    "asm", "auto", "bool", "break", "case", "catch", "char", "class", "const", "const_cast",
-    "continue", "default", "delete", "do", "double", "dynamic_cast", "else", "enum", "explicit",
-    "export", "extern", "false", "float", "for", "friend", "goto", "if", "inline", "int", "long",
-    "mutable", "namespace", "new", "operator", "private", "protected", "public", "register",
-    "reinterpret_cast", "return", "short", "signed", "sizeof", "static", "static_cast", "struct",
-    "switch", "template", "this", "throw", "true", "try", "typedef", "typeid", "typename",
-    "union", "unsigned", "using", "virtual", "void", "volatile", "wchar_t", "while",
-};
+const auto& motsCles = motsClesCpp98;
 
+// clang-format off
 // Names as they come up in C++ code.
 const char* const identifiants[] = {
     "i", "j", "k", "n", "x", "y", "p", "it", "os", "is", "std", "size_t", "string", "vector", "map",
