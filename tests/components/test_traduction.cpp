@@ -42,8 +42,10 @@ TEST_F(Traducteur, TraduitLesDeuxCentCinquanteSixCaracteresSansToucherAuReste) {
         ASSERT_HR(S_OK, traducteur->Traduire(static_cast<unsigned char>(code), resultat));
         EXPECT_EQ(static_cast<LONG>(attendu.size()), resultat->longueur) << code;
         EXPECT_EQ(attendu, std::string(resultat->texte, attendu.size())) << code;
-        for (size_t i = attendu.size(); i < sizeof bloc; i += i + 1 == 64 ? 5 : 1)
+        for (size_t i = attendu.size(); i < sizeof bloc; ++i) {
+            if (i >= 64 && i < sizeof(ResultatTraduction)) continue; // the length
             ASSERT_EQ(0x5A, bloc[i]) << "code " << code << ", byte " << i;
+        }
         sansTexte += attendu.empty();
     }
     EXPECT_EQ(102, sansTexte);
