@@ -14,6 +14,11 @@
 /* DllRegisterServer and DllUnregisterServer from rpcrt4's NdrDllRegisterProxy. */
 #define REGISTER_PROXY_DLL
 
+/* The dual interfaces' stubs hand IDispatch on to oleaut32's (delegation):
+ * rpcproxy.h then defines the stubs' CStdStubBuffer2_Release, which MIDL
+ * asks for itself and widl does not. */
+#define PROXY_DELEGATION
+
 /* rpcrt4 exports the IUnknown part of every generated proxy; MinGW does not
  * declare it. */
 HRESULT STDMETHODCALLTYPE IUnknown_QueryInterface_Proxy(IUnknown* This, REFIID riid, void** ppvObject);

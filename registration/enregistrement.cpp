@@ -1,8 +1,6 @@
-// Self-registration: the entry points regsvr32 calls, and what they write.
+// Self-registration: what a class writes below HKEY_CLASSES_ROOT and how it goes. The same for
+// each server of the project (Lexigarde.dll, LexigardeScript.dll).
 #include "registration/enregistrement.h"
-
-#include "lexigarde.h"
-#include "registration/enregistrements.h"
 
 namespace {
 
@@ -87,30 +85,4 @@ HRESULT DesenregistrerComposant(REFCLSID clsid, const std::string& progIdIndepen
     const bool independantSupprime = EstSupprimee(SupprimerArborescence(HKEY_CLASSES_ROOT, independant));
     const bool versionneSupprime = EstSupprimee(SupprimerArborescence(HKEY_CLASSES_ROOT, versionne));
     return clsidSupprime && independantSupprime && versionneSupprime ? S_OK : SELFREG_E_CLASS;
-}
-
-// Keyword class first; a class that fails stops the registration there.
-STDAPI DllRegisterServer() {
-    try {
-        const HRESULT hr = EnregistrerComposant(nomModule, CLSID_Lexigarde, descriptionLexigarde,
-                                                progIdIndependantLexigarde, progIdLexigarde, nullptr);
-        if (FAILED(hr)) return hr;
-        return EnregistrerComposant(nomModule, CLSID_TraducteurASCIIMeta, descriptionTraducteur,
-                                    progIdIndependantTraducteur, progIdTraducteur, nullptr);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
-
-// Both classes are always attempted, the keyword class first.
-STDAPI DllUnregisterServer() {
-    try {
-        const HRESULT lexigarde =
-            DesenregistrerComposant(CLSID_Lexigarde, progIdIndependantLexigarde, progIdLexigarde);
-        const HRESULT traducteur =
-            DesenregistrerComposant(CLSID_TraducteurASCIIMeta, progIdIndependantTraducteur, progIdTraducteur);
-        return FAILED(lexigarde) ? lexigarde : traducteur;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
 }

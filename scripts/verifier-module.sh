@@ -1,5 +1,5 @@
 #!/bin/sh
-# Checks what a built Lexigarde.dll (or LexigardePS.dll) shows the world.
+# Checks what a built Lexigarde.dll (or LexigardePS.dll, LexigardeScript.dll) shows the world.
 #   verifier-module.sh windows OBJDUMP MODULE ORDINAL:NAME...
 #     the export table names the library as its file is named and holds
 #     exactly these undecorated names with these ordinals (NAME alone: any
@@ -16,7 +16,8 @@ systeme_permis="kernel32.dll msvcrt.dll advapi32.dll ole32.dll"
 case $nom in
 Lexigarde.dll) ;;
 LexigardePS.dll) systeme_permis="$systeme_permis rpcrt4.dll oleaut32.dll" ;;
-*) echec "the module file must be named Lexigarde.dll or LexigardePS.dll" ;;
+LexigardeScript.dll) systeme_permis="$systeme_permis oleaut32.dll" ;;
+*) echec "the module file must be named Lexigarde.dll, LexigardePS.dll or LexigardeScript.dll" ;;
 esac
 attendus=$(printf '%s\n' "$@" | sort)
 

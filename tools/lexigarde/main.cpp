@@ -268,6 +268,11 @@ int Etat(const std::string& activation) {
          "Composant.Interne.ValidationMotsCles.1", "Composant.Interne.ValidationMotsCles"},
         {"TraducteurASCIIMeta (ITraduireASCIIMeta)", "{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
          "Composant.Interne.Trad.ASCII.HTML.1", "Composant.Interne.Trad.ASCII.HTML"},
+        // The automation companion's, for scripts (LexigardeScript.dll).
+        {"ValidationMotsCles (IValidationMotsCles, for scripts)", "{E8DE71F0-7C92-4B2B-89B6-DF1E5663FD66}",
+         "Lexigarde.ValidationMotsCles.1", "Lexigarde.ValidationMotsCles"},
+        {"TraductionHTML (ITraductionHTML, for scripts)", "{A6E88509-D294-4510-BDA9-0C7882BC6679}",
+         "Lexigarde.TraductionHTML.1", "Lexigarde.TraductionHTML"},
     };
     for (const Classe& classe : classes) {
         const std::string serveur = LireRegistre(std::string("CLSID\\") + classe.clsid + "\\InprocServer32");

@@ -1,0 +1,121 @@
+// Lexigarde.TraductionHTML: Traduire and TraduireTexte for scripts,
+// answered by Lexigarde.dll's own class through ITraduireASCIIMeta, by the
+// rules the tool's --utf8 and --strict follow (text/texte_html.h).
+#include <cstring>
+#include <cwchar>
+#include <new>
+#include <string>
+
+#include "script/automation.h"
+#include "text/texte_html.h"
+
+namespace {
+
+const wchar_t source[] = L"Lexigarde.TraductionHTML";
+
+// A failure of the component, carried out of TexteHTML.
+struct EchecComposant {
+    HRESULT hr;
+};
+
+class Traduction : public ObjetAutomation<ITraductionHTML>, private TexteHTML {
+public:
+    HRESULT STDMETHODCALLTYPE Traduire(LONG code, BSTR* texte) override {
+        if (texte == nullptr) return E_POINTER;
+        *texte = nullptr;
+        SetErrorInfo(0, nullptr);
+        if (code < 0 || code > 0xFF)
+            return Echouer(LEXIGARDE_E_CODE_HORS_LATIN1,
+                           L"Traduire: " + std::to_wstring(code) + L" is not a Latin-1 code (0 to 255)", source,
+                           IID_ITraductionHTML);
+        std::string html;
+        return Repondre([&] { Ajouter(static_cast<std::uint32_t>(code), html); }, html, texte);
+    }
+
+    HRESULT STDMETHODCALLTYPE TraduireTexte(BSTR texte, VARIANT_BOOL strict, BSTR* html) override {
+        if (html == nullptr) return E_POINTER;
+        *html = nullptr;
+        SetErrorInfo(0, nullptr);
+        std::string sortie;
+        std::wstring erreur;
+        HRESULT codeErreur = S_OK;
+        const auto traduire = [&] {
+            const auto caractere = [&](std::uint32_t code, std::size_t position) {
+                if (!Ajouter(code, sortie) && strict && codeErreur == S_OK) {
+                    codeErreur = LEXIGARDE_E_SANS_TEXTE;
+                    erreur = Nom(code) + L" at position " + std::to_wstring(position + 1) +
+                             L" has no HTML text (strict)";
+                }
+            };
+            const std::ptrdiff_t isole =
+                ParcourirUtf16(reinterpret_cast<const char16_t*>(texte), SysStringLen(texte), caractere);
+            if (isole >= 0 && codeErreur == S_OK) {
+                codeErreur = LEXIGARDE_E_SURROGAT_ISOLE;
+                erreur = L"TraduireTexte: lone surrogate " + Nom(texte[isole]) + L" at position " +
+                         std::to_wstring(isole + 1);
+            }
+        };
+        const HRESULT hr = Repondre(traduire, sortie, html);
+        if (FAILED(hr) || codeErreur == S_OK) return hr;
+        SysFreeString(*html);
+        *html = nullptr;
+        return Echouer(codeErreur, erreur, source, IID_ITraductionHTML);
+    }
+
+private:
+    static std::wstring Nom(std::uint32_t code) {
+        const std::string nom = NomCaractere(code);
+        return std::wstring(nom.begin(), nom.end());
+    }
+
+    // Runs `traduire`, then hands `octets` (Latin-1: the component's texts are
+    // bytes) out as a new BSTR.
+    template <class Traduire>
+    HRESULT Repondre(Traduire traduire, std::string& octets, BSTR* resultat) {
+        try {
+            if (traducteur_.p == nullptr) {
+                const HRESULT hr = CreerComposant(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta,
+                                                  reinterpret_cast<void**>(&traducteur_.p), source,
+                                                  IID_ITraductionHTML);
+                if (FAILED(hr)) return hr;
+            }
+            traduire();
+        } catch (const EchecComposant& echec) {
+            wchar_t code[16];
+            std::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(echec.hr));
+            return Echouer(echec.hr, std::wstring(L"Lexigarde.dll's Traduire failed: ") + code, source,
+                           IID_ITraductionHTML);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        *resultat = SysAllocStringLen(nullptr, static_cast<UINT>(octets.size()));
+        if (*resultat == nullptr) return E_OUTOFMEMORY;
+        for (std::size_t i = 0; i < octets.size(); ++i)
+            (*resultat)[i] = static_cast<unsigned char>(octets[i]);
+        return S_OK;
+    }
+
+    TexteComposant Demander(unsigned char octet) override {
+        ResultatTraduction resultat{};
+        const HRESULT hr = traducteur_.p->Traduire(octet, &resultat);
+        if (FAILED(hr)) throw EchecComposant{hr};
+        if (resultat.longueur < 0 || resultat.longueur > 64) throw EchecComposant{E_UNEXPECTED};
+        TexteComposant texte;
+        std::memcpy(texte.octets.data(), resultat.texte, static_cast<std::size_t>(resultat.longueur));
+        texte.longueur = resultat.longueur;
+        return texte;
+    }
+
+    Composant<ITraduireASCIIMeta> traducteur_;
+};
+
+} // namespace
+
+HRESULT CreerTraduction(REFIID riid, void** ppv) {
+    auto* objet = new (std::nothrow) Traduction;
+    if (objet == nullptr) return E_OUTOFMEMORY;
+    HRESULT hr = objet->Initialiser();
+    if (SUCCEEDED(hr)) hr = objet->QueryInterface(riid, ppv);
+    objet->Release();
+    return hr;
+}

@@ -1,0 +1,49 @@
+// Lexigarde.ValidationMotsCles: Valider for scripts, answered by
+// Lexigarde.dll's own class through IValiderMotsCles.
+#include <new>
+#include <string>
+
+#include "script/automation.h"
+
+namespace {
+
+class Validation : public ObjetAutomation<IValidationMotsCles> {
+public:
+    HRESULT STDMETHODCALLTYPE Valider(BSTR mot, VARIANT_BOOL* estMotCle) override {
+        if (estMotCle == nullptr) return E_POINTER;
+        *estMotCle = VARIANT_FALSE;
+        SetErrorInfo(0, nullptr);
+        // The component takes a C string of bytes: a NUL would cut the word
+        // short, and no keyword lies past ASCII.
+        std::string octets;
+        const UINT longueur = SysStringLen(mot);
+        for (UINT i = 0; i < longueur; ++i) {
+            if (mot[i] == 0 || mot[i] > 0x7F) return S_OK;
+            octets.push_back(static_cast<char>(mot[i]));
+        }
+        if (validateur_.p == nullptr) {
+            const HRESULT hr = CreerComposant(CLSID_Lexigarde, IID_IValiderMotsCles,
+                                              reinterpret_cast<void**>(&validateur_.p),
+                                              L"Lexigarde.ValidationMotsCles", IID_IValidationMotsCles);
+            if (FAILED(hr)) return hr;
+        }
+        boolean reponse = 0;
+        const HRESULT hr = validateur_.p->Valider(octets.c_str(), &reponse);
+        if (SUCCEEDED(hr)) *estMotCle = reponse ? VARIANT_TRUE : VARIANT_FALSE;
+        return hr;
+    }
+
+private:
+    Composant<IValiderMotsCles> validateur_;
+};
+
+} // namespace
+
+HRESULT CreerValidation(REFIID riid, void** ppv) {
+    auto* objet = new (std::nothrow) Validation;
+    if (objet == nullptr) return E_OUTOFMEMORY;
+    HRESULT hr = objet->Initialiser();
+    if (SUCCEEDED(hr)) hr = objet->QueryInterface(riid, ppv);
+    objet->Release();
+    return hr;
+}

@@ -1,0 +1,103 @@
+' The companion from VBScript: cscript //nologo essai.vbs DATA_FOLDER [absent]
+' Wine's script host shows no uncaught error: every error is caught here, and
+' the run ends with its count (ASCII only: the output is in the OEM code page).
+Option Explicit
+Dim fso, dossier, verifications, echecs
+Set fso = CreateObject("Scripting.FileSystemObject")
+dossier = WScript.Arguments(0) & "\"
+verifications = 0
+echecs = 0
+On Error Resume Next
+
+' An error left over is a failure too: a statement whose call fails is skipped
+' whole, its check with it.
+Sub Verifier(vrai, quoi)
+  verifications = verifications + 1
+  If Err.Number <> 0 Then
+    quoi = quoi & ", then error " & Erreur()
+    vrai = False
+  End If
+  If Not vrai Then
+    echecs = echecs + 1
+    WScript.Echo "FAILED: " & quoi
+  End If
+End Sub
+
+' The error the last call raised, as "NUMBER DESCRIPTION", then cleared.
+Function Erreur()
+  Erreur = Hex(Err.Number) & " " & Err.Description
+  Err.Clear
+End Function
+
+Function Lire(nom, format)
+  Lire = fso.OpenTextFile(dossier & nom, 1, False, format).ReadAll
+End Function
+
+Dim validation, traduction, mot, cas, codes, francais, i, tableau(0), code, attendu
+Set validation = CreateObject("Lexigarde.ValidationMotsCles.1")
+Set traduction = CreateObject("Lexigarde.TraductionHTML")
+Verifier Err.Number = 0, "CreateObject: " & Erreur()
+
+If WScript.Arguments.Count > 1 Then
+  ' Lexigarde.dll not registered: said plainly, with its number.
+  validation.Valider "int"
+  Verifier Erreur() = "80040154 Lexigarde.dll is not registered: class {6EEE9B9D-DB12-4556-AAD3-F1278EF4A449} " & _
+    "not registered (REGDB_E_CLASSNOTREG); register Lexigarde.dll or put Lexigarde.manifest beside it", "Valider, no Lexigarde.dll"
+  traduction.Traduire 65
+  Verifier InStr(Erreur(), "80040154 Lexigarde.dll is not registered: class {2780ACD9-") = 1, "Traduire, no Lexigarde.dll"
+Else
+  ' Every keyword, and near misses: case, spaces, empty, NUL, non-ASCII.
+  For Each mot In Split(Lire("mots.txt", 0), vbLf)
+    If mot <> "" Then Verifier validation.Valider(mot) = True, "Valider " & mot
+  Next
+  cas = Split(Lire("cas.txt", -1), vbCrLf)
+  For Each mot In Array("Class", " class", "class ", "", "clas", "classes", "in" & Chr(0) & "t", "int" & Chr(0), cas(0), cas(1))
+    Verifier validation.Valider(mot) = False, "Valider near miss " & mot
+  Next
+  Verifier validation.VALIDER("template") And Err.Number = 0, "any case for names: " & Erreur()
+
+  ' All 256 codes, then the French text, against the tool's own output for
+  ' them both, byte for byte.
+  ' (od's decimal bytes, all ASCII: Chr gives each back as it was).
+  For Each code In Split(Trim(Lire("attendu.txt", 0)))
+    attendu = attendu & Chr(code)
+  Next
+  For i = 0 To 255
+    codes = codes & traduction.Traduire(i)
+  Next
+  francais = traduction.TraduireTexte(Lire("francais.txt", -1))
+  Verifier codes = Left(attendu, Len(codes)), "Traduire 0-255"
+  Verifier francais = Mid(attendu, Len(codes) + 1), "TraduireTexte of the French text, " & Len(francais) & " characters"
+  Verifier traduction.TraduireTexte(cas(2)) = "x&#128512;y", "a surrogate pair as its one character"
+
+  ' Variables by reference, an array element, coercion.
+  mot = "typename"
+  code = 60
+  tableau(0) = "while"
+  Verifier validation.Valider(mot) And validation.Valider(tableau(0)) And traduction.Traduire(code) = "&lt;", "by reference"
+  Verifier validation.Valider(42) = False And traduction.Traduire("66") = "B", "coercion"
+  Verifier traduction.Traduire(60.7) = "=" And traduction.TraduireTexte(123) = "123", "coercion of numbers"
+
+  ' Each error, with its number and its text.
+  traduction.Traduire 256
+  Verifier Erreur() = "80040A01 Traduire: 256 is not a Latin-1 code (0 to 255)", "Traduire 256"
+  traduction.Traduire -1
+  Verifier Erreur() = "80040A01 Traduire: -1 is not a Latin-1 code (0 to 255)", "Traduire -1"
+  Verifier traduction.TraduireTexte(cas(3), False) = "ab" And Err.Number = 0, "no text, not strict: " & Erreur()
+  traduction.TraduireTexte cas(3), True
+  Verifier Erreur() = "80040A02 U+00E4 at position 2 has no HTML text (strict)", "strict"
+  traduction.TraduireTexte cas(4)
+  Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+D800 at position 3", "lone surrogate"
+  traduction.Traduire "x"
+  Verifier Err.Number = 13, "a text that is no number: type mismatch " & Erreur()
+  validation.Valider
+  Verifier Err.Number = 450, "missing argument: " & Erreur()
+  validation.Inconnu "int"
+  Verifier Err.Number = 438, "unknown member: " & Erreur()
+End If
+
+' Every check ran: none was skipped with a statement that failed.
+Verifier verifications = 89 Or (verifications = 3 And WScript.Arguments.Count > 1), "checks run: " & verifications
+WScript.Echo "script: " & verifications & " checks, " & echecs & " failed"
+If echecs = 0 Then WScript.Quit 0
+WScript.Quit 1
