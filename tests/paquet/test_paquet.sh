@@ -5,8 +5,8 @@
 set -u
 ko() { echo "FAILED: $*" >&2; echecs=$((echecs + 1)); }
 if [ "$1" = fichiers ]; then
-  attendue=$(printf "$(basename "$2" .zip)/%s\n" bin/Lexigarde.dll bin/Lexigarde.manifest bin/LexigardePS.dll bin/lexigarde.exe \
-    include/lexigarde.h include/lexigarde.idl lib/Lexigarde.tlb lib/cmake/Lexigarde/LexigardeConfig.cmake \
+  attendue=$(printf "$(basename "$2" .zip)/%s\n" bin/Lexigarde.dll bin/Lexigarde.manifest bin/LexigardePS.dll bin/LexigardeScript.dll \
+    bin/lexigarde.exe include/lexigarde.h include/lexigarde.idl include/lexigarde_idl.h lib/Lexigarde.tlb lib/cmake/Lexigarde/LexigardeConfig.cmake \
     lib/cmake/Lexigarde/LexigardeConfigVersion.cmake share/doc/Lexigarde/README.md | sort)
   [ "$(cmake -E tar tf "$2" | grep -v '/$' | sort)" = "$attendue" ] && exit 0 || echo "FAILED: $2 holds: $(cmake -E tar tf "$2")"
   exit 1
@@ -26,10 +26,11 @@ wine /dev/null lexigarde.exe status
 grep -q '^activation: COM, registration-free through .*\\bin\\Lexigarde.manifest' sortie && grep -q 'registered: no' sortie || ko "status"
 wine /dev/null lexigarde.exe --version
 [ "$(tr -d '\r' <sortie)" = "lexigarde $version" ] || ko "--version: $(cat sortie)"
-# A client as users write one, in the multithreaded apartment: through the proxy/stub.
+# A client as users write one, in the multithreaded apartment: through the proxy/stub; and of the
+# automation companion, early- and late-bound.
 cmake -S "$client" -B client -DCMAKE_TOOLCHAIN_FILE="$5" -DCMAKE_PREFIX_PATH="$(dirname "$bin")" >client.log 2>&1 &&
   cmake --build client >>client.log 2>&1 && cp client/client.exe client/client.exe.manifest "$bin/../lib/Lexigarde.tlb" "$bin" || ko "client: $(cat client.log)"
-wine /dev/null client.exe mta fichiers
+wine /dev/null client.exe mta fichiers automation
 [ $statut -eq 0 ] && grep -q '^client: [1-9][0-9]* checks, 0 failed' sortie || ko "client.exe: $statut, $(cat sortie)"
 # Without the manifest: the registry's answer, in one line.
 rm "$bin/Lexigarde.manifest" && wine /dev/null lexigarde.exe translate "Z:$echantillons/texte-latin1.txt"

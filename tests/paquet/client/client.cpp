@@ -1,5 +1,6 @@
 // The package's client (registration-free) and the Windows tests' (after regsvr32): both classes by
-// ProgID in each apartment, Lexigarde.tlb and the version resources read back. client MODE...
+// ProgID in each apartment, Lexigarde.tlb and the version resources read back, the automation companion.
+// client MODE...
 #include "lexigarde.h"
 #include "support/mots_cles_cpp98.h"
 
@@ -14,13 +15,14 @@
 // A method of the wrong calling convention moves its caller's stack pointer (on 32-bit x86).
 #define PILE(variable) asm volatile("mov %%esp, %k0" : "=r"(variable))
 
-namespace {
-
 std::atomic<int> verifications{0}, echecs{0};
 void Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
     ++verifications;
     if (!vrai) ++echecs, std::printf("FAILED: %s (0x%08lX)\n", quoi.c_str(), static_cast<unsigned long>(hr));
 }
+void Automation(); // automation.cpp: LexigardeScript.dll early- and late-bound
+
+namespace {
 
 // Through a manifest Wine's CLSIDFromProgID may give another identifier of the class: only used.
 const wchar_t* const progIds[] = {
@@ -156,7 +158,7 @@ void Fichiers() {
     if (record) record->ReleaseTypeAttr(a), record->Release();
     if (tlb) tlb->Release();
     const std::wstring v = L"" VERSION_LEXIGARDE;
-    for (const std::wstring fichier : {L"Lexigarde.dll", L"lexigarde.exe", L"LexigardePS.dll"}) {
+    for (const std::wstring fichier : {L"Lexigarde.dll", L"lexigarde.exe", L"LexigardePS.dll", L"LexigardeScript.dll"}) {
         std::string bloc(GetFileVersionInfoSizeW(fichier.c_str(), nullptr) + 1, '\0');
         std::wstring lu;
         for (const std::wstring n : {L"FileVersion", L"ProductName", L"OriginalFilename"}) {
@@ -180,7 +182,8 @@ int main(int argc, char** argv) {
         {"sta", [] { Apartement(true, S_OK); }},
         {"sans-proxy", [] { Apartement(false, E_NOINTERFACE); }},
         {"mta", [] { Apartement(false, S_OK); }},
-        {"fichiers", Fichiers}};
+        {"fichiers", Fichiers},
+        {"automation", Automation}};
     for (int i = 1; i < argc; ++i) {
         bool connu = false;
         for (const auto& mode : modes)
