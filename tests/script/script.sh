@@ -14,8 +14,7 @@ export WINELOADER=/usr/lib/wine/wine64 # Wine's own programs start 64-bit, not u
 # Wine's services would hold a pipe open: output goes through a file.
 wine() { (cd "$bin" && "$lanceur" "$chargeur" "$@") >"$travail/sortie" 2>&1 </dev/null; }
 echec() { echo "script.sh: $*" >&2; cat "$travail/sortie" >&2; exit 1; }
-cscript=cscript.exe
-[ -z "$court" ] || cscript='C:\windows\syswow64\cscript.exe'
+cscript=cscript.exe && [ -z "$court" ] || cscript='C:\windows\syswow64\cscript.exe'
 # A script's run: it prints its own count; Wine's script host hides what the script does not catch.
 executer() {
   wine "$cscript" //nologo "Z:$source/tests/script/$1" "Z:$travail" ${2:-} || [ -n "$court" ] || echec "$1 ${2:-}: exit status"
@@ -38,10 +37,7 @@ printf '\377\376i\0n\0\164\001\r\0\n\0\351\0t\0\351\0\r\0\n\0x\0\075\330\0\336y\
 wine lexigarde.exe translate --utf8 -o "Z:$travail/attendu.html" "Z:$travail/entree.txt" || echec "lexigarde translate --utf8"
 od -An -tu1 -v attendu.html | tr -s ' \n' '  ' >attendu.txt
 
-if [ -n "$court" ]; then
-  executer essai.vbs
-  exit 0
-fi
+[ -z "$court" ] || { executer essai.vbs && exit 0; }
 enregistrer() { wine regsvr32 /s "$@" || echec "regsvr32 $*"; }
 enregistrer /u Lexigarde.dll LexigardeScript.dll # what a failed run may have left
 enregistrer LexigardeScript.dll
@@ -58,5 +54,6 @@ wine "$cscript" //nologo "Z:$travail/exemple.vbs" || echec "the README's example
 wine lexigarde.exe status
 [ "$(grep -c 'registered: yes, server .*LexigardeScript.dll' sortie)" = 2 ] || echec "lexigarde status"
 enregistrer /u LexigardeScript.dll Lexigarde.dll
-! wine reg query 'HKCR\CLSID\{E8DE71F0-7C92-4B2B-89B6-DF1E5663FD66}' || echec "regsvr32 /u left the class key"
-! wine reg query 'HKCR\Lexigarde.TraductionHTML' || echec "regsvr32 /u left the ProgID key"
+for cle in 'CLSID\{E8DE71F0-7C92-4B2B-89B6-DF1E5663FD66}' Lexigarde.TraductionHTML; do
+  ! wine reg query "HKCR\\$cle" || echec "regsvr32 /u left HKCR\\$cle"
+done

@@ -16,7 +16,7 @@ client() { wine client_apartements.exe "$@" || [ $emule -eq 1 ]; grep -q '^clien
 case $mode in
 enregistrer) chargeur=/usr/lib/wine/wine64 && wine regsvr32 /s "$@" && wine reg query "$cle" $vue || echec "regsvr32 /s $*; reg query" ;;
 desenregistrer) chargeur=/usr/lib/wine/wine64 && wine regsvr32 /u /s "$@" && ! wine reg query "$cle" $vue || echec "regsvr32 /u /s $*; reg query" ;;
-*) [ $emule -eq 0 ] || { client sta fichiers mta; exit; }
+*) [ $emule -eq 0 ] || { client sta fichiers automation mta; exit; }
   wine regsvr32 /u /s LexigardePS.dll || true # the proxy/stub as a failed run may have left it
   wine regsvr32 /s Lexigarde.dll || echec "regsvr32 Lexigarde.dll"
   client sta fichiers sans-proxy
