@@ -29,7 +29,7 @@ public:
                            L"Traduire: " + std::to_wstring(code) + L" is not a Latin-1 code (0 to 255)", source,
                            IID_ITraductionHTML);
         std::string html;
-        return Repondre([&] { Ajouter(static_cast<std::uint32_t>(code), html); }, html, texte);
+        return Repondre([&] { html = Html(static_cast<std::uint32_t>(code)); }, html, texte);
     }
 
     HRESULT STDMETHODCALLTYPE TraduireTexte(BSTR texte, VARIANT_BOOL strict, BSTR* html) override {
@@ -41,7 +41,9 @@ public:
         HRESULT codeErreur = S_OK;
         const auto traduire = [&] {
             const auto caractere = [&](std::uint32_t code, std::size_t position) {
-                if (!Ajouter(code, sortie) && strict && codeErreur == S_OK) {
+                const std::string_view html = Html(code);
+                sortie.append(html.data(), html.size());
+                if (html.empty() && strict && codeErreur == S_OK) {
                     codeErreur = LEXIGARDE_E_SANS_TEXTE;
                     erreur = Nom(code) + L" at position " + std::to_wstring(position + 1) +
                              L" has no HTML text (strict)";

@@ -8,17 +8,12 @@ const TexteComposant& TexteHTML::Retenir(unsigned char octet) {
     return texte;
 }
 
-bool TexteHTML::Ajouter(std::uint32_t code, std::string& sortie) {
-    if (code > 0xFF) {
-        // Beyond Latin-1 the component has nothing to say; HTML's numeric
-        // reference keeps the character.
-        char reference[16];
-        sortie.append(reference, ReferenceNumerique(code, reference));
-        return true;
-    }
+std::string_view TexteHTML::Html(std::uint32_t code) {
+    // Beyond Latin-1 the component has nothing to say; HTML's numeric
+    // reference keeps the character.
+    if (code > 0xFF) return {reference_, ReferenceNumerique(code, reference_)};
     const TexteComposant& texte = Texte(static_cast<unsigned char>(code));
-    sortie.append(texte.octets.data(), static_cast<std::size_t>(texte.longueur));
-    return texte.longueur != 0;
+    return {texte.octets.data(), static_cast<std::size_t>(texte.longueur)};
 }
 
 std::size_t ReferenceNumerique(std::uint32_t code, char (&tampon)[16]) {

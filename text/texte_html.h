@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The component's text for one byte value; `longueur` -1 until asked.
 struct TexteComposant {
@@ -21,15 +22,18 @@ class TexteHTML {
 public:
     virtual ~TexteHTML() = default;
 
-    // Appends the HTML of one character to `sortie`. False, with nothing
-    // appended, for a character the component gives no text for.
-    bool Ajouter(std::uint32_t code, std::string& sortie);
+    // The HTML of one character, empty for one the component gives no text
+    // for; valid until the next call.
+    std::string_view Html(std::uint32_t code);
 
     // The component's text for `octet`, asked on first use only.
     const TexteComposant& Texte(unsigned char octet) {
         const TexteComposant& texte = textes_[octet];
         return texte.longueur >= 0 ? texte : Retenir(octet);
     }
+    // What is known of `octet` so far (`longueur` -1: not asked yet), for
+    // loops that ask only on a miss.
+    const TexteComposant& Connu(unsigned char octet) const { return textes_[octet]; }
 
 protected:
     // Asks the component; throws when it fails.
@@ -38,6 +42,7 @@ protected:
 private:
     const TexteComposant& Retenir(unsigned char octet);
     std::array<TexteComposant, 256> textes_;
+    char reference_[16];
 };
 
 // "&#8364;": HTML's numeric reference, which keeps any character. Writes
