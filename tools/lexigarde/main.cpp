@@ -19,6 +19,7 @@
 #else
 #include <unistd.h>
 #endif
+#include <sys/stat.h>
 
 #include "composants.h"
 #include "traduction.h"
@@ -71,23 +72,25 @@ class FichierSortie {
 public:
     explicit FichierSortie(const std::string& chemin)
         : chemin_(chemin), temporaire_(chemin + ".lexigarde-" + std::to_string(Pid())) {
-        flux_ = std::fopen(temporaire_.c_str(), "wb");
+        flux_ = Ouvrir(temporaire_, "wb");
         if (flux_ == nullptr) throw Erreur("cannot create " + temporaire_ + ": " + std::strerror(errno));
     }
     ~FichierSortie() {
         if (flux_ != nullptr) {
             std::fclose(flux_);
-            std::remove(temporaire_.c_str());
+            Effacer();
         }
     }
     std::FILE* Flux() const { return flux_; }
+    // On Windows a file still open cannot be replaced: the caller has
+    // closed the inputs, which may include the file this replaces.
     void Valider() {
         const bool ferme = std::fclose(flux_) == 0;
         flux_ = nullptr;
         std::error_code erreur;
-        if (ferme) std::filesystem::rename(temporaire_, chemin_, erreur);
+        if (ferme) std::filesystem::rename(Chemin(temporaire_), Chemin(chemin_), erreur);
         if (!ferme || erreur) {
-            std::remove(temporaire_.c_str());
+            Effacer();
             throw Erreur("cannot write " + chemin_ + (erreur ? ": " + erreur.message() : ""));
         }
     }
@@ -99,6 +102,10 @@ private:
 #else
         return static_cast<long>(getpid());
 #endif
+    }
+    void Effacer() const {
+        std::error_code ignoree;
+        std::filesystem::remove(Chemin(temporaire_), ignoree);
     }
     std::string chemin_, temporaire_;
     std::FILE* flux_ = nullptr;
@@ -112,32 +119,68 @@ struct OptionsTraduction {
     bool progres = true;
 };
 
-// Progress on standard error, for long work seen on a terminal.
+// Progress on standard error, for long work (16 MiB) seen on a terminal.
+// `total` 0: unknown (a pipe among the inputs), and the bytes done are shown
+// alone.
 class Progres {
 public:
-    Progres(std::uint64_t total, bool actif)
-        : total_(total), actif_(actif && total >= (16u << 20) && EstTerminal(stderr)) {}
+    Progres(std::uint64_t total, bool actif) : total_(total), actif_(actif && EstTerminal(stderr)) {}
     ~Progres() {
         if (affiche_) std::fprintf(stderr, "\r\033[K");
     }
     void operator()(std::uint64_t fait) {
-        if (!actif_) return;
+        if (!actif_ || (!affiche_ && (total_ != 0 ? total_ : fait) < seuil)) return;
         const auto maintenant = std::chrono::steady_clock::now();
         if (affiche_ && maintenant - dernier_ < std::chrono::milliseconds(250)) return;
         dernier_ = maintenant;
-        affiche_ = true;
-        std::fprintf(stderr, "\rlexigarde: translating %3u%% (%llu of %llu MiB)",
-                     static_cast<unsigned>(100 * (base_ + fait) / total_),
-                     static_cast<unsigned long long>((base_ + fait) >> 20),
-                     static_cast<unsigned long long>(total_ >> 20));
+        Afficher(fait);
     }
-    void FichierSuivant(std::uint64_t taille) { base_ += taille; }
+    // The last figure, once all is done, is shown whatever the time.
+    void Fin(std::uint64_t fait) {
+        if (affiche_) Afficher(fait);
+    }
 
 private:
-    std::uint64_t total_, base_ = 0;
+    static constexpr std::uint64_t seuil = 16u << 20;
+    void Afficher(std::uint64_t fait) {
+        affiche_ = true;
+        if (total_ == 0) {
+            std::fprintf(stderr, "\rlexigarde: translating (%llu MiB)", static_cast<unsigned long long>(fait >> 20));
+            return;
+        }
+        std::fprintf(stderr, "\rlexigarde: translating %3u%% (%llu of %llu MiB)",
+                     static_cast<unsigned>(100 * fait / total_), static_cast<unsigned long long>(fait >> 20),
+                     static_cast<unsigned long long>(total_ >> 20));
+    }
+    std::uint64_t total_;
     bool actif_, affiche_ = false;
     std::chrono::steady_clock::time_point dernier_;
 };
+
+// The size of standard input when it is a file; 0 when it cannot be known.
+std::uint64_t TailleEntreeStandard() {
+#if defined(_WIN32)
+    struct _stat64 etat;
+    if (_fstat64(_fileno(stdin), &etat) != 0 || (etat.st_mode & _S_IFMT) != _S_IFREG) return 0;
+#else
+    struct stat etat;
+    if (fstat(fileno(stdin), &etat) != 0 || !S_ISREG(etat.st_mode)) return 0;
+#endif
+    return static_cast<std::uint64_t>(etat.st_size);
+}
+
+// "U+00E4 at texte.txt:1, U+00FF at texte.txt:3, ...".
+std::string DecrireSansTexte(const Bilan& bilan) {
+    std::string detail;
+    for (const SansTexte& s : bilan.premiers) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(s.caractere));
+        if (!detail.empty()) detail += ", ";
+        detail += std::string(code) + " at " + s.source + ":" + std::to_string(s.position);
+    }
+    if (bilan.sansTexte > bilan.premiers.size()) detail += ", ...";
+    return detail;
+}
 
 int Traduire(Serveur& serveur, const OptionsTraduction& options) {
     std::vector<std::string> entrees = options.fichiers;
@@ -147,33 +190,37 @@ int Traduire(Serveur& serveur, const OptionsTraduction& options) {
     struct Entree {
         std::string nom;
         std::FILE* flux;
-        std::uint64_t taille;
     };
     std::vector<Entree> ouvertes;
     auto fermer = [&] {
         for (Entree& entree : ouvertes)
             if (entree.flux != stdin) std::fclose(entree.flux);
+        ouvertes.clear();
     };
     std::uint64_t total = 0;
+    bool totalConnu = true;
     for (const std::string& nom : entrees) {
         if (nom == "-") {
-            ouvertes.push_back({"<stdin>", stdin, 0});
+            const std::uint64_t taille = TailleEntreeStandard();
+            totalConnu = totalConnu && taille != 0;
+            total += taille;
+            ouvertes.push_back({"<stdin>", stdin});
             continue;
         }
         std::error_code erreur;
-        if (std::filesystem::is_directory(nom, erreur)) {
+        if (std::filesystem::is_directory(Chemin(nom), erreur)) {
             fermer();
             throw Erreur(nom + ": is a directory");
         }
-        std::FILE* flux = std::fopen(nom.c_str(), "rb");
+        std::FILE* flux = Ouvrir(nom, "rb");
         if (flux == nullptr) {
             const std::string raison = std::strerror(errno);
             fermer();
             throw Erreur("cannot open " + nom + ": " + raison);
         }
-        const auto taille = std::filesystem::file_size(nom, erreur);
-        ouvertes.push_back({nom, flux, erreur ? 0 : static_cast<std::uint64_t>(taille)});
-        total += ouvertes.back().taille;
+        ouvertes.push_back({nom, flux});
+        const auto taille = std::filesystem::file_size(Chemin(nom), erreur);
+        if (!erreur) total += static_cast<std::uint64_t>(taille);
     }
 
     std::unique_ptr<FichierSortie> fichier;
@@ -181,36 +228,27 @@ int Traduire(Serveur& serveur, const OptionsTraduction& options) {
         auto traducteur = serveur.CreerTraducteur();
         if (!options.sortie.empty() && options.sortie != "-")
             fichier = std::make_unique<FichierSortie>(options.sortie);
-        Progres progres(total, options.progres);
+        Progres progres(totalConnu ? total : 0, options.progres);
+        std::uint64_t fait = 0;
         Traduction traduction(traducteur.get(), options.utf8 ? Codage::Utf8 : Codage::Latin1, options.strict,
-                              fichier ? fichier->Flux() : stdout,
-                              [&progres](std::uint64_t fait) { progres(fait); });
-        for (const Entree& entree : ouvertes) {
-            traduction.Traduire(entree.flux, entree.nom);
-            progres.FichierSuivant(entree.taille);
-        }
+                              fichier ? fichier->Flux() : stdout, [&](std::uint64_t lus) {
+                                  fait = lus;
+                                  progres(lus);
+                              });
+        for (const Entree& entree : ouvertes) traduction.Traduire(entree.flux, entree.nom);
         traduction.Terminer();
+        progres.Fin(fait);
 
         const Bilan& bilan = traduction.Resultat();
-        if (bilan.sansTexte > 0) {
-            std::string detail;
-            for (const SansTexte& s : bilan.premiers) {
-                char texte[64];
-                std::snprintf(texte, sizeof texte, "%sU+%04X at %s:%llu", detail.empty() ? "" : ", ",
-                              static_cast<unsigned>(s.caractere), s.source.c_str(),
-                              static_cast<unsigned long long>(s.position));
-                detail += texte;
-            }
-            if (bilan.sansTexte > bilan.premiers.size()) detail += ", ...";
+        if (bilan.sansTexte > 0)
             Signaler(std::to_string(bilan.sansTexte) + " of " + std::to_string(bilan.caracteres) +
-                     " characters have no HTML text and were left out (" + detail + ")");
-        }
+                     " characters have no HTML text and were left out (" + DecrireSansTexte(bilan) + ")");
+        fermer();
         if (fichier) fichier->Valider();
     } catch (...) {
         fermer();
         throw;
     }
-    fermer();
     return 0;
 }
 
@@ -225,6 +263,9 @@ int Enregistrer(Serveur& serveur, bool enregistrer) {
     // Clients in other apartments need the proxy/stub: it goes with the
     // module when it lies beside it.
     const std::string proxy = ProxyVoisin(serveur.Origine());
+    if (proxy.empty())
+        std::printf("%s: no LexigardePS.dll beside it, so clients in other apartments get E_NOINTERFACE\n",
+                    serveur.Origine().c_str());
     if (!proxy.empty()) {
         Serveur proxyStub(proxy);
         const HRESULT hrProxy = enregistrer ? proxyStub.Enregistrer() : proxyStub.Desenregistrer();
@@ -238,9 +279,8 @@ int Enregistrer(Serveur& serveur, bool enregistrer) {
 }
 
 std::string LireRegistre(const std::string& cle) {
-    std::basic_string<WCHAR> large(cle.begin(), cle.end());
     HKEY ouverte = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, large.c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS) return "";
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS) return "";
     WCHAR valeur[1024] = {};
     DWORD taille = sizeof valeur - sizeof(WCHAR);
     DWORD type = 0;
@@ -248,9 +288,7 @@ std::string LireRegistre(const std::string& cle) {
         RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(valeur), &taille);
     RegCloseKey(ouverte);
     if (resultat != ERROR_SUCCESS || type != REG_SZ) return "";
-    std::string texte;
-    for (const WCHAR* p = valeur; *p; ++p) texte.push_back(*p < 0x80 ? static_cast<char>(*p) : '?');
-    return texte;
+    return Etroit(valeur);
 }
 
 // `activation`: how the components are reached (on Linux, the file loaded).
@@ -301,9 +339,8 @@ int Etat(const std::string& activation) {
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+// The arguments in UTF-8.
+int Principal(int argc, char** argv) {
 #if defined(_WIN32)
     // Bytes in, bytes out: no CR/LF translation.
     _setmode(_fileno(stdin), _O_BINARY);
@@ -388,3 +425,20 @@ int main(int argc, char** argv) {
     }
     return sortieErreur;
 }
+
+} // namespace
+
+#if defined(_WIN32)
+// Windows gives the arguments whole only in UTF-16 (the narrow ones are in
+// the ANSI code page, which cannot carry every name); the tool works on UTF-8.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) arguments.push_back(Etroit(argv[i]));
+    std::vector<char*> pointeurs;
+    for (std::string& argument : arguments) pointeurs.push_back(&argument[0]);
+    pointeurs.push_back(nullptr);
+    return Principal(argc, pointeurs.data());
+}
+#else
+int main(int argc, char** argv) { return Principal(argc, argv); }
+#endif
