@@ -43,6 +43,13 @@ lancer_outil() {
 lancer() {
   lancer_outil "$outil" "$@"
 }
+# sur_terminal COMMAND: COMMAND (standard output to nowhere) on the terminal
+# that script makes, what it shows there in erreurs.
+sur_terminal() {
+  cas=$1
+  : >sortie
+  script -qec "$1 >/dev/null" erreurs </dev/null >/dev/null
+}
 # verifier WHAT COMMAND...: one check of the last run, which says what failed.
 verifier() {
   quoi=$1
@@ -241,19 +248,17 @@ verifier "the unknown option is not named" contient erreurs no-such-option
 # Progress as a terminal shows it (script's): each byte counted once,
 # standard input in the total when it is a file, no total for a pipe.
 if [ $windows -eq 0 ]; then
-  mio=$(($(wc -c <grand.txt) >> 20))
-  cas="three inputs on a terminal"
-  script -qec "$outil translate grand.txt grand.txt grand.txt >/dev/null" progres.log </dev/null >/dev/null
-  trois=$(($(wc -c <grand.txt) * 3 >> 20))
-  verifier "progress does not end at the total" contient progres.log "translating 100% ($trois of $trois MiB)"
-  cas="standard input and a file on a terminal"
-  script -qec "$outil translate - grand.txt <grand.txt >/dev/null" progres.log </dev/null >/dev/null
-  deux=$(($(wc -c <grand.txt) * 2 >> 20))
-  verifier "progress does not end at the total" contient progres.log "translating 100% ($deux of $deux MiB)"
-  cas="a pipe on a terminal"
-  script -qec "cat grand.txt | $outil translate >/dev/null" progres.log </dev/null >/dev/null
-  verifier "progress does not show the bytes done alone" contient progres.log "translating ($mio MiB)"
-  verifier "progress shows a total it cannot know" ne_contient_pas progres.log %
+  octets=$(wc -c <grand.txt)
+  trois=$((octets * 3 >> 20))
+  deux=$((octets * 2 >> 20))
+  un=$((octets >> 20))
+  sur_terminal "$outil translate grand.txt grand.txt grand.txt"
+  verifier "progress does not end at the total" contient erreurs "translating 100% ($trois of $trois MiB)"
+  sur_terminal "$outil translate - grand.txt <grand.txt"
+  verifier "progress does not end at the total" contient erreurs "translating 100% ($deux of $deux MiB)"
+  sur_terminal "cat grand.txt | $outil translate"
+  verifier "progress does not show the bytes done alone" contient erreurs "translating ($un MiB)"
+  verifier "progress shows a total it cannot know" ne_contient_pas erreurs %
 fi
 
 lancer_outil "$outilCjk" /dev/null unregister
