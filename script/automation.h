@@ -9,7 +9,7 @@
 #include <atomic>
 #include <string>
 
-#include "lexigarde_idl.h"
+#include "lexigarde_interfaces.h"
 
 // Live objects plus server locks: DllCanUnloadNow answers S_OK at zero.
 extern std::atomic<long> compteServeur;

@@ -27,7 +27,7 @@ public:
                                               L"Lexigarde.ValidationMotsCles", IID_IValidationMotsCles);
             if (FAILED(hr)) return hr;
         }
-        boolean reponse = 0;
+        bool reponse = false;
         const HRESULT hr = validateur_.p->Valider(octets.c_str(), &reponse);
         if (SUCCEEDED(hr)) *estMotCle = reponse ? VARIANT_TRUE : VARIANT_FALSE;
         return hr;

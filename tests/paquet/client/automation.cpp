@@ -1,6 +1,6 @@
 // LexigardeScript.dll from C++ (client mode "automation"): its dual interfaces early-bound through
 // widl's header of the package, then late-bound through IDispatch::Invoke, as a script host calls.
-#include "lexigarde_idl.h"
+#include "lexigarde_interfaces.h"
 
 #include <oleauto.h>
 
