@@ -75,11 +75,12 @@ private:
     template <class Traduire>
     HRESULT Repondre(Traduire traduire, std::string& octets, BSTR* resultat) {
         try {
-            if (traducteur_.p == nullptr) {
+            if (composant_.p == nullptr) {
                 const HRESULT hr = CreerComposant(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta,
-                                                  reinterpret_cast<void**>(&traducteur_.p), source,
+                                                  reinterpret_cast<void**>(&composant_.p), source,
                                                   IID_ITraductionHTML);
                 if (FAILED(hr)) return hr;
+                traducteur_ = composant_.p;
             }
             traduire();
         } catch (const EchecComposant& echec) {
@@ -97,18 +98,9 @@ private:
         return S_OK;
     }
 
-    TexteComposant Demander(unsigned char octet) override {
-        ResultatTraduction resultat{};
-        const HRESULT hr = traducteur_.p->Traduire(octet, &resultat);
-        if (FAILED(hr)) throw EchecComposant{hr};
-        if (resultat.longueur < 0 || resultat.longueur > 64) throw EchecComposant{E_UNEXPECTED};
-        TexteComposant texte;
-        std::memcpy(texte.octets.data(), resultat.texte, static_cast<std::size_t>(resultat.longueur));
-        texte.longueur = resultat.longueur;
-        return texte;
-    }
+    [[noreturn]] void Echec(unsigned char, HRESULT hr) override { throw EchecComposant{hr}; }
 
-    Composant<ITraduireASCIIMeta> traducteur_;
+    Composant<ITraduireASCIIMeta> composant_;
 };
 
 } // namespace

@@ -1,10 +1,18 @@
 #include "text/texte_html.h"
 
 #include <cstdio>
+#include <cstring>
 
+// The component's answer for a byte never changes: it is asked once for
+// each byte value met, and its text kept.
 const TexteComposant& TexteHTML::Retenir(unsigned char octet) {
+    ResultatTraduction resultat;
+    const HRESULT hr = traducteur_->Traduire(octet, &resultat);
+    if (FAILED(hr)) Echec(octet, hr);
+    if (resultat.longueur < 0 || resultat.longueur > 64) Echec(octet, E_UNEXPECTED);
     TexteComposant& texte = textes_[octet];
-    texte = Demander(octet);
+    std::memcpy(texte.octets.data(), resultat.texte, static_cast<std::size_t>(resultat.longueur));
+    texte.longueur = resultat.longueur;
     return texte;
 }
 

@@ -1,8 +1,7 @@
 // Text to HTML by one set of rules for every client of the translator
 // (the tool's --utf8 and --strict, the automation companion): the
-// component's text for each character up to U+00FF, asked once per value,
-// a numeric reference past it. Knows no interface: each client asks the
-// component its own way.
+// component's text for each character up to U+00FF, asked once per value
+// through ITraduireASCIIMeta, a numeric reference past it.
 #ifndef LEXIGARDE_TEXT_TEXTE_HTML_H
 #define LEXIGARDE_TEXT_TEXTE_HTML_H
 
@@ -11,6 +10,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "lexigarde.h"
 
 // The component's text for one byte value; `longueur` -1 until asked.
 struct TexteComposant {
@@ -36,8 +37,10 @@ public:
     const TexteComposant& Connu(unsigned char octet) const { return textes_[octet]; }
 
 protected:
-    // Asks the component; throws when it fails.
-    virtual TexteComposant Demander(unsigned char octet) = 0;
+    // The component asked; set before the first character.
+    ITraduireASCIIMeta* traducteur_ = nullptr;
+    // Says, by throwing, that the component failed on `octet`.
+    [[noreturn]] virtual void Echec(unsigned char octet, HRESULT hr) = 0;
 
 private:
     const TexteComposant& Retenir(unsigned char octet);

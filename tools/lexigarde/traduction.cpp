@@ -46,8 +46,9 @@ DecodeurUtf8::Etape DecodeurUtf8::Octet(unsigned char octet, std::uint64_t posit
 
 Traduction::Traduction(ITraduireASCIIMeta* traducteur, Codage codage, bool strict, std::FILE* sortie,
                        std::function<void(std::uint64_t)> progres)
-    : traducteur_(traducteur), codage_(codage), strict_(strict), sortie_(sortie),
-      progres_(std::move(progres)), tampon_(tailleSortie) {}
+    : codage_(codage), strict_(strict), sortie_(sortie), progres_(std::move(progres)), tampon_(tailleSortie) {
+    traducteur_ = traducteur;
+}
 
 void Traduction::Vider() {
     if (rempli_ != 0 && std::fwrite(tampon_.data(), 1, rempli_, sortie_) != rempli_)
@@ -67,24 +68,13 @@ void Traduction::Terminer() {
         throw Erreur(std::string("cannot write the output: ") + std::strerror(errno));
 }
 
-// The component's answer for a byte never changes: it is asked once for
-// each byte value met, and its text kept.
-const Traduction::Texte& Traduction::Demander(unsigned char octet) {
-    ResultatTraduction resultat;
-    const HRESULT hr = traducteur_->Traduire(octet, &resultat);
-    if (FAILED(hr) || resultat.longueur < 0 || resultat.longueur > 64)
-        throw Erreur("Traduire failed on character " + std::to_string(octet) + ": " + DecrireHResult(hr));
-    Texte& texte = textes_[octet];
-    std::memcpy(texte.octets.data(), resultat.texte, static_cast<std::size_t>(resultat.longueur));
-    texte.longueur = resultat.longueur;
-    return texte;
+void Traduction::Echec(unsigned char octet, HRESULT hr) {
+    throw Erreur("Traduire failed on character " + std::to_string(octet) + ": " + DecrireHResult(hr));
 }
 
 void Traduction::Manquant(std::uint32_t code, std::uint64_t position) {
     if (strict_) {
-        char texte[32];
-        std::snprintf(texte, sizeof texte, "U+%04X at ", static_cast<unsigned>(code));
-        throw Erreur("error: " + std::string(texte) + nom_ + ":" + std::to_string(position) +
+        throw Erreur("error: " + NomCaractere(code) + " at " + nom_ + ":" + std::to_string(position) +
                      " has no HTML text (--strict)");
     }
     if (bilan_.premiers.size() < premiersGardes) bilan_.premiers.push_back({nom_, position, code});
@@ -99,12 +89,12 @@ void Traduction::Invalide(std::uint64_t position) const {
 void Traduction::Latin1(const unsigned char* octets, std::size_t taille) {
     constexpr std::size_t court = 16; // covers every entity in one move
     char* tampon = tampon_.data();
-    const std::size_t limite = tampon_.size() - sizeof(Texte::octets);
+    const std::size_t limite = tampon_.size() - sizeof(TexteComposant::octets);
     std::size_t rempli = rempli_;
     for (std::size_t i = 0; i < taille; ++i) {
-        const Texte* texte = &textes_[octets[i]];
+        const TexteComposant* texte = &Connu(octets[i]);
         if (texte->longueur <= 0) {
-            if (texte->longueur < 0) texte = &Demander(octets[i]);
+            if (texte->longueur < 0) texte = &Texte(octets[i]);
             if (texte->longueur == 0) {
                 rempli_ = rempli;
                 Manquant(octets[i], position_ + i);
@@ -141,18 +131,9 @@ void Traduction::Utf8(const unsigned char* octets, std::size_t taille) {
 
 void Traduction::Caractere(std::uint32_t code, std::uint64_t position) {
     ++bilan_.caracteres;
-    if (code > 0xFF) {
-        // Beyond Latin-1 the component has nothing to say; HTML's numeric
-        // reference keeps the character.
-        char reference[16];
-        const int n = std::snprintf(reference, sizeof reference, "&#%u;", static_cast<unsigned>(code));
-        Ecrire(reference, static_cast<std::size_t>(n));
-        return;
-    }
-    const Texte* texte = &textes_[code];
-    if (texte->longueur < 0) texte = &Demander(static_cast<unsigned char>(code));
-    if (texte->longueur == 0) return Manquant(code, position);
-    Ecrire(texte->octets.data(), static_cast<std::size_t>(texte->longueur));
+    const std::string_view html = Html(code);
+    if (html.empty()) return Manquant(code, position);
+    Ecrire(html.data(), html.size());
 }
 
 void Traduction::Commencer(const std::string& nom) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "lexigarde.h"
+#include "text/texte_html.h"
 
 enum class Codage { Latin1, Utf8 };
 
@@ -50,7 +51,9 @@ struct Bilan {
     std::vector<SansTexte> premiers; // the first few, for the report
 };
 
-class Traduction {
+// The rules for each character are the shared ones (text/texte_html.h); this
+// adds the input's decoding, the output's buffer and the report.
+class Traduction : private TexteHTML {
 public:
     // `strict`: the first character without text is an error (Erreur).
     // `progres` is called after each block with the bytes read so far, all
@@ -73,30 +76,22 @@ public:
     const Bilan& Resultat() const { return bilan_; }
 
 private:
-    // The component's text for one byte value; `longueur` -1 until asked.
-    struct Texte {
-        std::array<char, 64> octets;
-        int longueur = -1;
-    };
-
     void Latin1(const unsigned char* octets, std::size_t taille);
     void Utf8(const unsigned char* octets, std::size_t taille);
     // The rule for one character, decoded: the component's text up to
     // U+00FF, HTML's numeric reference past it; a character without text is
     // left out and counted (or, strict, an error).
     void Caractere(std::uint32_t code, std::uint64_t position);
-    const Texte& Demander(unsigned char octet);
+    [[noreturn]] void Echec(unsigned char octet, HRESULT hr) override;
     void Manquant(std::uint32_t code, std::uint64_t position);
     [[noreturn]] void Invalide(std::uint64_t position) const;
     void Ecrire(const char* octets, std::size_t taille);
     void Vider();
 
-    ITraduireASCIIMeta* traducteur_;
     Codage codage_;
     bool strict_;
     std::FILE* sortie_;
     std::function<void(std::uint64_t)> progres_;
-    std::array<Texte, 256> textes_;
     std::vector<char> tampon_;
     std::size_t rempli_ = 0;
     std::uint64_t lus_ = 0;
