@@ -7,6 +7,7 @@
 #include <oleauto.h>
 
 #include <atomic>
+#include <new>
 #include <string>
 
 #include "lexigarde_interfaces.h"
@@ -108,7 +109,18 @@ struct Composant {
     }
 };
 
-// A new object of each class (one reference), or the failure.
+// A new object of `Classe`, holding the interface asked for, or the failure.
+template <class Classe>
+HRESULT CreerObjet(REFIID riid, void** ppv) {
+    auto* objet = new (std::nothrow) Classe;
+    if (objet == nullptr) return E_OUTOFMEMORY;
+    HRESULT hr = objet->Initialiser();
+    if (SUCCEEDED(hr)) hr = objet->QueryInterface(riid, ppv);
+    objet->Release();
+    return hr;
+}
+
+// A new object of each class.
 HRESULT CreerValidation(REFIID riid, void** ppv);
 HRESULT CreerTraduction(REFIID riid, void** ppv);
 

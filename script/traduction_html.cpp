@@ -3,7 +3,6 @@
 // rules the tool's --utf8 and --strict follow (text/texte_html.h).
 #include <cstring>
 #include <cwchar>
-#include <new>
 #include <string>
 
 #include "script/automation.h"
@@ -98,18 +97,13 @@ private:
         return S_OK;
     }
 
-    [[noreturn]] void Echec(unsigned char, HRESULT hr) override { throw EchecComposant{hr}; }
+    [[noreturn]] void Echec(unsigned char, HRESULT hr) override {
+        throw EchecComposant{FAILED(hr) ? hr : E_UNEXPECTED};
+    }
 
     Composant<ITraduireASCIIMeta> composant_;
 };
 
 } // namespace
 
-HRESULT CreerTraduction(REFIID riid, void** ppv) {
-    auto* objet = new (std::nothrow) Traduction;
-    if (objet == nullptr) return E_OUTOFMEMORY;
-    HRESULT hr = objet->Initialiser();
-    if (SUCCEEDED(hr)) hr = objet->QueryInterface(riid, ppv);
-    objet->Release();
-    return hr;
-}
+HRESULT CreerTraduction(REFIID riid, void** ppv) { return CreerObjet<Traduction>(riid, ppv); }

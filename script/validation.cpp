@@ -1,6 +1,5 @@
 // Lexigarde.ValidationMotsCles: Valider for scripts, answered by
 // Lexigarde.dll's own class through IValiderMotsCles.
-#include <new>
 #include <string>
 
 #include "script/automation.h"
@@ -39,11 +38,4 @@ private:
 
 } // namespace
 
-HRESULT CreerValidation(REFIID riid, void** ppv) {
-    auto* objet = new (std::nothrow) Validation;
-    if (objet == nullptr) return E_OUTOFMEMORY;
-    HRESULT hr = objet->Initialiser();
-    if (SUCCEEDED(hr)) hr = objet->QueryInterface(riid, ppv);
-    objet->Release();
-    return hr;
-}
+HRESULT CreerValidation(REFIID riid, void** ppv) { return CreerObjet<Validation>(riid, ppv); }

@@ -8,8 +8,7 @@
 const TexteComposant& TexteHTML::Retenir(unsigned char octet) {
     ResultatTraduction resultat;
     const HRESULT hr = traducteur_->Traduire(octet, &resultat);
-    if (FAILED(hr)) Echec(octet, hr);
-    if (resultat.longueur < 0 || resultat.longueur > 64) Echec(octet, E_UNEXPECTED);
+    if (FAILED(hr) || resultat.longueur < 0 || resultat.longueur > 64) Echec(octet, hr);
     TexteComposant& texte = textes_[octet];
     std::memcpy(texte.octets.data(), resultat.texte, static_cast<std::size_t>(resultat.longueur));
     texte.longueur = resultat.longueur;

@@ -39,7 +39,8 @@ public:
 protected:
     // The component asked; set before the first character.
     ITraduireASCIIMeta* traducteur_ = nullptr;
-    // Says, by throwing, that the component failed on `octet`.
+    // Says, by throwing, that the component failed on `octet` (`hr`, or a
+    // success with a length out of its record).
     [[noreturn]] virtual void Echec(unsigned char octet, HRESULT hr) = 0;
 
 private:
