@@ -18,8 +18,8 @@ struct Classe {
     const char *description, *progIdIndependant, *progId;
 };
 const Classe classes[] = {
-    {&CLSID_ValidationMotsCles, "Lexigarde: C++98 keywords, for scripts",
-     "Lexigarde.ValidationMotsCles", "Lexigarde.ValidationMotsCles.1"},
+    {&CLSID_ValidationMotsCles, "Lexigarde: C++98 keywords, for scripts", "Lexigarde.ValidationMotsCles",
+     "Lexigarde.ValidationMotsCles.1"},
     {&CLSID_TraductionHTML, "Lexigarde: Latin-1 and Unicode text to HTML, for scripts",
      "Lexigarde.TraductionHTML", "Lexigarde.TraductionHTML.1"},
 };
@@ -108,7 +108,8 @@ STDAPI DllUnregisterServer() {
     try {
         HRESULT premier = S_OK;
         for (const Classe& classe : classes) {
-            const HRESULT hr = DesenregistrerComposant(*classe.clsid, classe.progIdIndependant, classe.progId);
+            const HRESULT hr =
+                DesenregistrerComposant(*classe.clsid, classe.progIdIndependant, classe.progId);
             if (SUCCEEDED(premier)) premier = hr;
         }
         return premier;

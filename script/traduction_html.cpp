@@ -25,8 +25,8 @@ public:
         SetErrorInfo(0, nullptr);
         if (code < 0 || code > 0xFF)
             return Echouer(LEXIGARDE_E_CODE_HORS_LATIN1,
-                           L"Traduire: " + std::to_wstring(code) + L" is not a Latin-1 code (0 to 255)", source,
-                           IID_ITraductionHTML);
+                           L"Traduire: " + std::to_wstring(code) + L" is not a Latin-1 code (0 to 255)",
+                           source, IID_ITraductionHTML);
         std::string html;
         return Repondre([&] { html = Html(static_cast<std::uint32_t>(code)); }, html, texte);
     }
@@ -75,9 +75,9 @@ private:
     HRESULT Repondre(Traduire traduire, std::string& octets, BSTR* resultat) {
         try {
             if (composant_.p == nullptr) {
-                const HRESULT hr = CreerComposant(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta,
-                                                  reinterpret_cast<void**>(&composant_.p), source,
-                                                  IID_ITraductionHTML);
+                const HRESULT hr =
+                    CreerComposant(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta,
+                                   reinterpret_cast<void**>(&composant_.p), source, IID_ITraductionHTML);
                 if (FAILED(hr)) return hr;
                 traducteur_ = composant_.p;
             }

@@ -24,7 +24,8 @@ std::string_view TexteHTML::Html(std::uint32_t code) {
 }
 
 std::size_t ReferenceNumerique(std::uint32_t code, char (&tampon)[16]) {
-    return static_cast<std::size_t>(std::snprintf(tampon, sizeof tampon, "&#%u;", static_cast<unsigned>(code)));
+    return static_cast<std::size_t>(
+        std::snprintf(tampon, sizeof tampon, "&#%u;", static_cast<unsigned>(code)));
 }
 
 std::string NomCaractere(std::uint32_t code) {

@@ -18,7 +18,8 @@ DecodeurUtf8::Etape DecodeurUtf8::Octet(unsigned char octet, std::uint64_t posit
         if ((octet & 0xC0) != 0x80) return Etape::Invalide;
         code_ = (code_ << 6) | (octet & 0x3F);
         if (--restants_ > 0) return Etape::Suite;
-        if (code_ < minimum_ || code_ > 0x10FFFF || (code_ >= 0xD800 && code_ <= 0xDFFF)) return Etape::Invalide;
+        if (code_ < minimum_ || code_ > 0x10FFFF || (code_ >= 0xD800 && code_ <= 0xDFFF))
+            return Etape::Invalide;
         return Etape::Caractere;
     }
     debut_ = position;

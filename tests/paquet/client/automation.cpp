@@ -48,13 +48,15 @@ void Automation() {
     // Early-bound: the vtable, automation types, the error's text through IErrorInfo.
     VARIANT_BOOL estMotCle = 0;
     Texte mot(L"reinterpret_cast"), texte(L"\u00C9t\u00E9 \u20AC <"), html, rien;
-    Verifier(validation->Valider(mot.b, &estMotCle) == S_OK && estMotCle == VARIANT_TRUE, "Valider, early-bound");
+    Verifier(validation->Valider(mot.b, &estMotCle) == S_OK && estMotCle == VARIANT_TRUE,
+             "Valider, early-bound");
     Verifier(traduction->TraduireTexte(texte.b, VARIANT_TRUE, &html.b) == S_OK &&
                  html == L"&Eacute;t&eacute; &#8364; &lt;",
              "TraduireTexte, early-bound");
     ISupportErrorInfo* support = nullptr;
     traduction->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&support));
-    Verifier(support && support->InterfaceSupportsErrorInfo(__uuidof(ITraductionHTML)) == S_OK, "ISupportErrorInfo");
+    Verifier(support && support->InterfaceSupportsErrorInfo(__uuidof(ITraductionHTML)) == S_OK,
+             "ISupportErrorInfo");
     if (support) support->Release();
     HRESULT hr = traduction->Traduire(256, &rien.b);
     Verifier(hr == LEXIGARDE_E_CODE_HORS_LATIN1 && !rien.b &&
@@ -75,11 +77,15 @@ void Automation() {
     DISPPARAMS seul{&arguments[1], nullptr, 1, 0}, deux{arguments, nullptr, 2, 0};
     EXCEPINFO exception{};
     VariantInit(&resultat);
-    hr = traduction->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &seul, &resultat, &exception, nullptr);
-    Verifier(hr == S_OK && resultat.vt == VT_BSTR && std::wstring(resultat.bstrVal) == L"ab", "Invoke, not strict", hr);
+    hr = traduction->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &seul, &resultat, &exception,
+                            nullptr);
+    Verifier(hr == S_OK && resultat.vt == VT_BSTR && std::wstring(resultat.bstrVal) == L"ab",
+             "Invoke, not strict", hr);
     VariantClear(&resultat);
-    hr = traduction->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &deux, &resultat, &exception, nullptr);
-    Verifier(hr == DISP_E_EXCEPTION && exception.scode == LEXIGARDE_E_SANS_TEXTE && exception.bstrDescription &&
+    hr = traduction->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &deux, &resultat, &exception,
+                            nullptr);
+    Verifier(hr == DISP_E_EXCEPTION && exception.scode == LEXIGARDE_E_SANS_TEXTE &&
+                 exception.bstrDescription &&
                  std::wstring(exception.bstrDescription) == L"U+00E4 at position 2 has no HTML text (strict)",
              "Invoke, strict", hr);
     SysFreeString(exception.bstrDescription);
