@@ -48,7 +48,7 @@ try {
         [function () { traduction.Traduire(256); }, "80040A01 Traduire: 256 is not a Latin-1 code (0 to 255)"],
         [function () { traduction.TraduireTexte("a\u00E4b", true); }, "80040A02 U+00E4 at position 2 has no HTML text (strict)"],
         [function () { traduction.TraduireTexte("ab\uD800c"); }, "80040A03 TraduireTexte: lone surrogate U+D800 at position 3"],
-        [function () { traduction.TraduireTexte("ab\uDC00"); }, "80040A03 TraduireTexte: lone surrogate U+DC00 at position 3"],
+        [function () { traduction.TraduireTexte("a\uDC00\uDC00"); }, "80040A03 TraduireTexte: lone surrogate U+DC00 at position 2"],
         [function () { validation.Valider(); }, "8002000E "], // DISP_E_BADPARAMCOUNT, no text under Wine
         [function () { validation.Inconnu("int"); }, "800A01B6 Object doesn't support this property or method"]];
     for (var i = 0; i < erreurs.length; i++) verifier(erreur(erreurs[i][0]) == erreurs[i][1], erreurs[i][1]);
