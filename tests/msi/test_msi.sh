@@ -1,0 +1,97 @@
+#!/bin/sh
+# The MSI under Wine's own Windows Installer, in a fresh copy of the pristine prefix:
+#   test_msi.sh MSI CONSTRUIRE.cmake BIN_DIR SAMPLES WORK_DIR PRISTINE_PREFIX
+# Silent install; the registry written is regsvr32's for the installed files; the tool and the client of
+# paquet/client through the registry in an STA and the MTA; the same MSI again changes nothing; a later
+# version replaces it, an earlier one is refused; the uninstall leaves the prefix's registry and files
+# as they were, a user's own key kept. msiexec is 64-bit for both packages (seconds a run); for the
+# 32-bit one, regsvr32 and the client are emulated processes (a minute each) and the tool is left out.
+set -eu
+msi=$1 construire=$2 bin=$3 exemples=$4 travail=$5
+rm -rf "$travail" && mkdir -p "$travail"
+export WINEPREFIX="$travail/prefixe" WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
+cp -a "$6" "$WINEPREFIX"
+trap '/usr/lib/wine/wineserver64 -k 2>/dev/null || true' EXIT
+dossier="Program Files" vue=/reg:64 bits=64 emule=0 chargeur=/usr/lib/wine/wine64
+case $msi in *-win32.msi) dossier="Program Files (x86)" vue=/reg:32 bits=32 emule=1 chargeur=/usr/lib/wine/wine ;; esac
+[ $emule -eq 0 ] || export LEXIGARDE_EMULATION_I386=1
+installe="$WINEPREFIX/drive_c/$dossier/Lexigarde"
+# Wine's services would hold a pipe open: output goes through a file. Wine keeps 8 bits of exit codes.
+wine() { /usr/lib/wine/wine64 "$@" >"$travail/sortie" 2>&1 </dev/null; }
+echec() { echo "test_msi.sh ($bits-bit): $*" >&2; cat "$travail/sortie" >&2; exit 1; }
+msiexec() { wine msiexec "$@" /qn /l* 'C:\msi.log' || { cp "$WINEPREFIX/drive_c/msi.log" "$travail/sortie"; return 1; }; }
+# The classes as COM sees them (HKCR in the modules' view), without the Installer's own records.
+classes() {
+  wine reg export HKCR "Z:$travail/$1.reg" /y $vue || echec "reg export"
+  awk '/^\[/ { garde = index($0, "[HKEY_CLASSES_ROOT\\Installer") != 1 } garde' "$travail/$1.reg" >"$travail/$1"
+}
+# The whole prefix: its registry (write times left out) and its file tree.
+prefixe() {
+  /usr/lib/wine/wineserver64 -w
+  sed -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" >"$travail/$1"
+  (cd "$WINEPREFIX/drive_c" && find . | sort) >>"$travail/$1"
+}
+produit() { # DisplayName and DisplayVersion of every product of ours, from the Installer's list
+  sed -n '/"DisplayName"="Lexigarde (/p; /"DisplayVersion"=/p' "$WINEPREFIX/system.reg" | sort -u >"$travail/produits"
+}
+
+classes avant
+prefixe vierge
+msiexec /i "Z:$msi" || echec "msiexec /i"
+classes installe
+prefixe installe
+for fichier in Lexigarde.dll LexigardePS.dll Lexigarde.tlb lexigarde.exe Lexigarde.manifest README.md; do
+  [ -f "$installe/$fichier" ] || echec "no $fichier in C:\\$dossier\\Lexigarde"
+done
+produit && grep -q "\"DisplayName\"=\"Lexigarde ($bits-bit)\"" "$travail/produits" || echec "product not listed"
+
+# Through the registry: the client beside nothing of ours, run from the installed folder (it loads
+# Lexigarde.dll itself there, to compare); the tool told to leave the manifest beside it aside.
+mkdir -p "$WINEPREFIX/drive_c/client" && cp "$bin/client_apartements.exe" "$WINEPREFIX/drive_c/client/"
+cd "$installe"
+"$chargeur" 'C:\client\client_apartements.exe' sta mta >"$travail/sortie" 2>&1 </dev/null || [ $emule -eq 1 ]
+grep -q '^client: [1-9][0-9]* checks, 0 failed' "$travail/sortie" || echec "client through the registry"
+if [ $emule -eq 0 ]; then
+  cp "$exemples/texte-latin1.txt" "$WINEPREFIX/drive_c/texte.txt"
+  wine lexigarde.exe --registry translate -o 'C:\texte.html' 'C:\texte.txt' &&
+    cmp -s "$WINEPREFIX/drive_c/texte.html" "$exemples/texte-latin1.html" || echec "tool through the registry"
+  rm "$WINEPREFIX/drive_c/texte.txt" "$WINEPREFIX/drive_c/texte.html"
+fi
+cd "$travail"
+
+msiexec /i "Z:$msi" || echec "msiexec /i again"
+prefixe encore
+cmp -s installe encore || echec "the same MSI again changed the prefix: $(diff installe encore | head -5)"
+
+# A later version: the same files, a higher version (construire.cmake -DVERSION=).
+version=$(sed -n 's/^  set(VERSION "\(.*\)")$/\1/p' "$construire")
+suivante=${version%.*}.$((${version##*.} + 1))
+cmake -DVERSION="$suivante" -DSORTIE="$travail/suivante.msi" -P "$construire" >"$travail/sortie" 2>&1 || echec "MSI $suivante"
+msiexec /i "Z:$travail/suivante.msi" || echec "msiexec /i $suivante over $version"
+produit
+[ "$(grep -c DisplayName produits)" = 1 ] && grep -q "\"DisplayVersion\"=\"$suivante\"" produits || echec "not one product $suivante: $(cat produits)"
+classes mis-a-jour
+cmp -s installe mis-a-jour || echec "the upgrade changed the classes"
+for fichier in Lexigarde.dll LexigardePS.dll Lexigarde.tlb lexigarde.exe Lexigarde.manifest; do
+  cmp -s "$installe/$fichier" "$bin/$fichier" || echec "$fichier not the build's after the upgrade"
+done
+
+! msiexec /i "Z:$msi" || echec "$version installed over $suivante"
+grep -q "A later version of Lexigarde ($bits-bit) is already installed" "$travail/sortie" || echec "no message refusing $version"
+produit && grep -q "\"DisplayVersion\"=\"$suivante\"" produits || echec "$suivante gone after the refused $version"
+
+# A user's own keys elsewhere under HKCR stay; everything else is as before the install.
+wine reg add 'HKCR\Composant.Interne.Utilisateur\CLSID' /ve /d garde /f $vue || echec "reg add"
+msiexec /x "Z:$travail/suivante.msi" || echec "msiexec /x"
+wine reg query 'HKCR\Composant.Interne.Utilisateur\CLSID' $vue && grep -q garde sortie || echec "the user's key was removed"
+wine reg delete 'HKCR\Composant.Interne.Utilisateur' /f $vue || echec "reg delete"
+prefixe desinstalle
+cmp -s vierge desinstalle || echec "the uninstall left the prefix changed: $(diff vierge desinstalle | head -5)"
+
+# regsvr32 of the same files at the same place writes what the MSI wrote, and nothing else.
+mkdir -p "$installe"
+for fichier in Lexigarde.dll LexigardePS.dll; do cp "$bin/$fichier" "$installe/"; done
+wine regsvr32 /s "C:\\$dossier\\Lexigarde\\Lexigarde.dll" "C:\\$dossier\\Lexigarde\\LexigardePS.dll" || echec "regsvr32"
+classes regsvr32
+cmp -s installe regsvr32 || echec "the MSI and regsvr32 differ: $(diff installe regsvr32 | head -5)"
+! cmp -s avant installe || echec "nothing registered"
