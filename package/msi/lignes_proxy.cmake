@@ -38,13 +38,14 @@ function(texte_guid nombres sortie)
 endfunction()
 
 set(lignes "")
-macro(ligne cle nom valeur)
+function(ligne cle nom valeur)
   set(attribut_nom "")
-  if(NOT "${nom}" STREQUAL "")
+  if(NOT nom STREQUAL "")
     set(attribut_nom " Name=\"${nom}\"")
   endif()
   string(APPEND lignes "  <RegistryValue Root=\"HKCR\" Key=\"${cle}\"${attribut_nom} Type=\"string\" Value=\"${valeur}\"/>\n")
-endmacro()
+  set(lignes "${lignes}" PARENT_SCOPE)
+endfunction()
 
 # Each interface: its proxy vtable gives the name and the method count.
 string(REGEX MATCHALL "CINTERFACE_PROXY_VTABLE\\([0-9]+\\) _[A-Za-z0-9_]+ProxyVtbl" vtables "${code_proxy}")
