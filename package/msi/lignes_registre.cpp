@@ -41,9 +41,9 @@ std::string Utf8(const Texte& texte) {
 }
 
 // A text as the Registry table reads it (formatted: brackets are
-// references, a leading # a number), then as an XML attribute.
+// references), then as an XML attribute.
 std::string Attribut(const Texte& texte) {
-    std::string sortie = !texte.empty() && texte[0] == u'#' ? "#" : "";
+    std::string sortie;
     for (const char c : Utf8(texte)) {
         switch (c) {
         case '[': sortie += "[\\[]"; break;
@@ -76,8 +76,10 @@ void Parcourir(HKEY racine, const Texte& chemin, const Texte& cheminModule, cons
         while (!valeur.empty() && valeur.back() == 0) valeur.pop_back();
         sortie << "  <RegistryValue Root=\"HKCR\" Key=\"" << Attribut(chemin) << '"';
         if (longueurNom > 0) sortie << " Name=\"" << Attribut(Texte(nom, longueurNom)) << '"';
+        // A value's leading # would make it a number: ## keeps it a text.
+        const std::string diese = !valeur.empty() && valeur[0] == u'#' ? "#" : "";
         sortie << " Type=\"string\" Value=\""
-               << (valeur == cheminModule ? "[#" + fichier + "]" : Attribut(valeur)) << "\"/>\n";
+               << (valeur == cheminModule ? "[#" + fichier + "]" : diese + Attribut(valeur)) << "\"/>\n";
         valeurs = true;
     }
     bool sousCles = false;
