@@ -16,6 +16,7 @@ dossier="Program Files" vue=/reg:64 bits=64 emule=0 chargeur=/usr/lib/wine/wine6
 case $msi in *-win32.msi) dossier="Program Files (x86)" vue=/reg:32 bits=32 emule=1 chargeur=/usr/lib/wine/wine ;; esac
 [ $emule -eq 0 ] || export LEXIGARDE_EMULATION_I386=1
 installe="$WINEPREFIX/drive_c/$dossier/Lexigarde"
+version=$(sed -n 's/^  set(VERSION "\(.*\)")$/\1/p' "$construire")
 # Wine's services would hold a pipe open: output goes through a file. Wine keeps 8 bits of exit codes.
 wine() { /usr/lib/wine/wine64 "$@" >"$travail/sortie" 2>&1 </dev/null; }
 echec() { echo "test_msi.sh ($bits-bit): $*" >&2; cat "$travail/sortie" >&2; exit 1; }
@@ -39,11 +40,12 @@ prefixe() {
     "$WINEPREFIX/user.reg" | awk '/^\[/ { garde = index($0, "\\\\SourceList") == 0 } garde' >"$travail/$1.prefixe"
   (cd "$WINEPREFIX/drive_c" && find . | sort) >>"$travail/$1.prefixe"
 }
-produit() { # name and version of each product of ours among the installed programs (Uninstall keys)
+produit() { # name, version and maker of each product of ours among the installed programs
   /usr/lib/wine/wineserver64 -w
-  awk '/^\[/ { if (nom) print nom, version; nom = version = ""; liste = index($0, "\\\\Uninstall\\\\") != 0 }
+  awk '/^\[/ { if (nom) print nom, version, editeur; nom = ""; liste = index($0, "\\\\Uninstall\\\\") != 0 }
        liste && /^"DisplayName"="Lexigarde \(/ { nom = $0 } liste && /^"DisplayVersion"=/ { version = $0 }
-       END { if (nom) print nom, version }' "$WINEPREFIX/system.reg" >"$travail/produits"
+       liste && /^"Publisher"=/ { editeur = $0 } END { if (nom) print nom, version, editeur }' \
+    "$WINEPREFIX/system.reg" >"$travail/produits"
 }
 
 classes avant
@@ -54,7 +56,8 @@ prefixe installe
 for fichier in Lexigarde.dll LexigardePS.dll Lexigarde.tlb lexigarde.exe Lexigarde.manifest README.md; do
   [ -f "$installe/$fichier" ] || echec "no $fichier in C:\\$dossier\\Lexigarde"
 done
-produit && grep -q "\"DisplayName\"=\"Lexigarde ($bits-bit)\"" "$travail/produits" || echec "product not listed"
+liste="\"DisplayName\"=\"Lexigarde ($bits-bit)\" \"DisplayVersion\"=\"$version\" \"Publisher\"=\"Lexigarde\""
+produit && grep -qx "$liste" "$travail/produits" || echec "not listed as $liste: $(cat "$travail/produits")"
 
 # Through the registry: the client beside nothing of ours, run from the installed folder (it loads
 # Lexigarde.dll itself there, to compare); the tool told to leave the manifest beside it aside.
@@ -73,7 +76,6 @@ prefixe encore
 cmp -s installe.prefixe encore.prefixe || echec "the same MSI again changed the prefix: $(diff installe.prefixe encore.prefixe | head -5)"
 
 # A later version: the same files, a higher version (construire.cmake -DVERSION=).
-version=$(sed -n 's/^  set(VERSION "\(.*\)")$/\1/p' "$construire")
 suivante=${version%.*}.$((${version##*.} + 1))
 cmake -DVERSION="$suivante" -DSORTIE="$travail/suivante.msi" -P "$construire" >"$travail/sortie" 2>&1 || echec "MSI $suivante"
 msiexec /i "Z:$travail/suivante.msi" || echec "msiexec /i $suivante over $version"
