@@ -1,11 +1,8 @@
 #!/bin/sh
-# The MSI under Wine's own Windows Installer, in a fresh copy of the pristine prefix:
+# The MSI under Wine's msiexec in a fresh copy of the pristine prefix (what is checked: README, "What
+# the test command runs"). msiexec is 64-bit for both packages (seconds a run); for the 32-bit one,
+# regsvr32 and the client are emulated (a minute each) and the tool is left out.
 #   test_msi.sh MSI CONSTRUIRE.cmake BIN_DIR SAMPLES WORK_DIR PRISTINE_PREFIX
-# Silent install; the registry written is regsvr32's for the installed files; the tool and the client of
-# paquet/client through the registry in an STA and the MTA; the same MSI again changes nothing; a later
-# version replaces it, an earlier one is refused; the uninstall leaves the prefix's registry and files
-# as they were, a user's own key kept. msiexec is 64-bit for both packages (seconds a run); for the
-# 32-bit one, regsvr32 and the client are emulated processes (a minute each) and the tool is left out.
 set -eu
 msi=$1 construire=$2 bin=$3 exemples=$4 travail=$5
 rm -rf "$travail" && mkdir -p "$travail"
