@@ -4,6 +4,9 @@
 # --court (a minute per emulated process): the sample's translation only,
 # registration-free. No spaces in build paths.
 set -u
+# Wine maps file names and arguments through the locale's encoding: names
+# outside ASCII need a UTF-8 one.
+export LC_ALL=C.UTF-8
 echantillons=$(cd "$1" && pwd)
 travail=$2
 shift 2
