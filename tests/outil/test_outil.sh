@@ -83,15 +83,15 @@ printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
 printf ab >ab.html
 : >vide.txt
 cp texte.txt meme.txt
-# 64 Ki copies of the sample: more than the output's buffer, and than the
-# 16 MiB from which progress shows.
+# 64 Ki copies: more than the output's buffer in either encoding, and than
+# the 16 MiB from which progress shows.
 cp texte.txt grand.txt
 cp texte.html grand.html
-for doublement in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16; do
-  cat grand.txt grand.txt >double.txt
-  mv double.txt grand.txt
-  cat grand.html grand.html >double.txt
-  mv double.txt grand.html
+for fichier in grand.txt grand.html utf8.txt utf8.html; do
+  for doublement in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16; do
+    cat $fichier $fichier >double.txt
+    mv double.txt $fichier
+  done
 done
 # The tool and its DLLs in folders named outside Latin-1; in one, a
 # proxy/stub that is no DLL.
