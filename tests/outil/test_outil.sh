@@ -75,9 +75,9 @@ if [ $court -eq 1 ]; then
   finir
 fi
 printf 'abc\303\251\377def' >invalide.txt
-printf 'a\344b\377' >sanstexte.txt
-long=un-nom-de-fichier-assez-long-pour-depasser-soixante-quatre-octets-dans-le-resume.txt
-cp sanstexte.txt $long
+# A name long enough that the summary of characters left out once cut it.
+sanstexte=un-nom-de-fichier-assez-long-pour-depasser-soixante-quatre-octets-dans-le-resume.txt
+printf 'a\344b\377' >$sanstexte
 printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt
 printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
 printf ab >ab.html
@@ -151,14 +151,12 @@ lancer 2 /dev/null translate --utf8 -o invalide.html invalide.txt
 contient erreurs 'invalid UTF-8 at byte offset 5'
 absent invalide.html
 sans_temporaire
-lancer 0 /dev/null translate sanstexte.txt
+lancer 0 /dev/null translate $sanstexte
 egal sortie ab.html
 contient erreurs '2 of 4 characters have no HTML text'
-contient erreurs 'U+00E4 at sanstexte.txt:1'
-lancer 0 /dev/null translate $long
-contient erreurs "U+00FF at $long:3)"
-lancer 2 /dev/null translate --strict -o strict.html sanstexte.txt
-contient erreurs 'U+00E4 at sanstexte.txt:1'
+contient erreurs "(U+00E4 at $sanstexte:1, U+00FF at $sanstexte:3)"
+lancer 2 /dev/null translate --strict -o strict.html $sanstexte
+contient erreurs "U+00E4 at $sanstexte:1"
 absent strict.html
 lancer 2 /dev/null translate absent.txt
 contient erreurs absent.txt
