@@ -126,6 +126,12 @@ case $outil in *.exe)
   contient erreurs "translating 100% ($((octets * 2 >> 20)) of $((octets * 2 >> 20)) MiB)"
   sur_terminal "cat grand.txt | $outil translate"
   contient erreurs "translating ($((octets >> 20)) MiB)"
+  # Read and write errors, where Linux can make them.
+  lancer 2 dossier translate
+  contient erreurs '<stdin>: read error: Is a directory'
+  cas="translate texte.txt >/dev/full"
+  "$outil" translate texte.txt >/dev/full 2>erreurs
+  contient erreurs 'cannot write the output: No space left on device'
   ;;
 esac
 
