@@ -75,6 +75,7 @@ if [ $court -eq 1 ]; then
   finir
 fi
 printf 'abc\303\251\377def' >invalide.txt
+printf 'ab\342\202' >inacheve.txt
 # A name long enough that the summary of characters left out once cut it.
 sanstexte=un-nom-de-fichier-assez-long-pour-depasser-soixante-quatre-octets-dans-le-resume.txt
 printf 'a\344b\377' >$sanstexte
@@ -157,11 +158,13 @@ lancer 2 /dev/null translate --utf8 -o invalide.html invalide.txt
 contient erreurs 'invalid UTF-8 at byte offset 5'
 absent invalide.html
 sans_temporaire
+lancer 2 /dev/null translate --utf8 inacheve.txt
+contient erreurs 'invalid UTF-8 at byte offset 2'
 lancer 0 /dev/null translate $sanstexte
 egal sortie ab.html
 contient erreurs '2 of 4 characters have no HTML text'
 contient erreurs "(U+00E4 at $sanstexte:1, U+00FF at $sanstexte:3)"
-lancer 2 /dev/null translate --strict -o strict.html $sanstexte
+lancer 2 /dev/null translate --strict -o strict.html texte.txt $sanstexte
 contient erreurs "U+00E4 at $sanstexte:1"
 absent strict.html
 lancer 2 /dev/null translate absent.txt
