@@ -6,7 +6,7 @@ set -u
 ko() { echo "FAILED: $*" >&2; echecs=$((echecs + 1)); }
 if [ "$1" = fichiers ]; then
   attendue=$(printf "$(basename "$2" .zip)/%s\n" bin/Lexigarde.dll bin/Lexigarde.manifest bin/LexigardePS.dll bin/lexigarde.exe \
-    include/lexigarde.h include/lexigarde.idl lib/Lexigarde.tlb lib/cmake/Lexigarde/LexigardeConfig.cmake \
+    include/lexigarde.h include/lexigarde_interfaces.idl lib/Lexigarde.tlb lib/cmake/Lexigarde/LexigardeConfig.cmake \
     lib/cmake/Lexigarde/LexigardeConfigVersion.cmake share/doc/Lexigarde/README.md | sort)
   [ "$(cmake -E tar tf "$2" | grep -v '/$' | sort)" = "$attendue" ] && exit 0 || echo "FAILED: $2 holds: $(cmake -E tar tf "$2")"
   exit 1
