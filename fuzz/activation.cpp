@@ -35,8 +35,7 @@ bool Donne(bool fabrique, size_t classe, const IID& iid) {
 
 struct Modele {
     std::vector<Entite> entites;
-    long objets = 0;
-    long verrous = 0;
+    long objets = 0, verrous = 0;
 
     // A call's answer into `ppv` (null or not): E_POINTER for a null one, else `attendu`, with a
     // null pointer on a refusal. Whether it gave an interface pointer.

@@ -1,13 +1,13 @@
 // The package's client (registration-free) and the Windows tests' (after regsvr32): both classes by
 // ProgID in each apartment, Lexigarde.tlb and the version resources read back. client MODE...
-// It includes both headers a package user may meet: lexigarde.h first here, the one MIDL makes from
-// the package's IDL first in valider_en_c.c.
+// Both headers a package user may meet: lexigarde.h first here, the other first in valider_en_c.c.
 #include "lexigarde.h"
 #include "lexigarde_interfaces.h"
 #include "support/mots_cles_cpp98.h"
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -22,8 +22,7 @@ extern "C" HRESULT ValiderEnC(IValiderMotsCles* validateur, const char* mot, boo
 
 namespace {
 
-std::atomic<int> verifications{0};
-std::atomic<int> echecs{0};
+std::atomic<int> verifications{0}, echecs{0};
 
 // One check; a failure names it, with the HRESULT the call gave where there is one.
 bool Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
@@ -49,10 +48,9 @@ Interface* Creer(const wchar_t* progId, HRESULT attendu) {
 
 // The method at the fourth slot lies in Lexigarde.dll for the object itself, elsewhere for a proxy.
 bool EstDirect(void* objet) {
-    const HMODULE module = GetModuleHandleW(L"Lexigarde.dll");
     MEMORY_BASIC_INFORMATION zone{};
     VirtualQuery((*static_cast<void***>(objet))[3], &zone, sizeof zone);
-    return module != nullptr && zone.AllocationBase == module;
+    return zone.AllocationBase != nullptr && zone.AllocationBase == GetModuleHandleW(L"Lexigarde.dll");
 }
 
 // Every keyword answers true, every near miss false, in one byte: the next stays the caller's.
@@ -157,8 +155,7 @@ void Apartement(bool sta, HRESULT attendu) {
         Refuser(validateur, traducteur, sta, emule);
         if (p == 0 && !sta && !emule) {
             // Two threads of the MTA share one proxy.
-            std::thread premier(Repondre, validateur, 20);
-            std::thread second(Repondre, validateur, 20);
+            std::thread premier(Repondre, validateur, 20), second(Repondre, validateur, 20);
             premier.join();
             second.join();
         }
@@ -253,18 +250,13 @@ void Fichiers() {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0); // every line out, should the process die
+    const std::pair<std::string, void (*)()> modes[] = {{"sta", [] { Apartement(true, S_OK); }},
+                                                        {"sans-proxy", [] { Apartement(false, E_NOINTERFACE); }},
+                                                        {"mta", [] { Apartement(false, S_OK); }},
+                                                        {"fichiers", Fichiers}};
     for (int i = 1; i < argc; ++i) {
-        const std::string mode = argv[i];
-        if (mode == "sta")
-            Apartement(true, S_OK);
-        else if (mode == "sans-proxy")
-            Apartement(false, E_NOINTERFACE);
-        else if (mode == "mta")
-            Apartement(false, S_OK);
-        else if (mode == "fichiers")
-            Fichiers();
-        else
-            Verifier(false, "mode " + mode);
+        const auto mode = std::find_if(std::begin(modes), std::end(modes), [&](auto& m) { return m.first == argv[i]; });
+        if (Verifier(mode != std::end(modes), std::string("mode ") + argv[i])) mode->second();
     }
     std::printf("client: %d checks, %d failed\n", verifications.load(), echecs.load());
     return echecs != 0;
