@@ -26,7 +26,7 @@ done
 cmake --preset host-fuzz >/dev/null
 cmake --build --preset host-fuzz -j "$jobs"
 export ASAN_OPTIONS=verify_asan_link_order=0
-for cible in valider activation registre; do
+for cible in valider activation registre traduction; do
   trouves=$(mktemp -d)
   if ! build/host-fuzz/bin/fuzz_$cible -max_total_time="${LEXIGARDE_DUREE_FUZZ:-60}" -timeout=30 \
       -print_final_stats=1 -artifact_prefix=build/host-fuzz/ "$trouves" fuzz/corpus/$cible >"$trouves.log" 2>&1; then

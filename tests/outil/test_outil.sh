@@ -1,53 +1,179 @@
 #!/bin/sh
-# The client tool end to end, on Linux or under Wine: test_outil.sh SAMPLES_DIR WORK_DIR [--court] TOOL_COMMAND...
-# --court (a minute per emulated process): the sample's translation only, registration-free.
+# The client tool end to end, on Linux or under Wine:
+#   test_outil.sh SAMPLES_DIR WORK_DIR [--court] [LAUNCHER...] TOOL
+# --court (a minute per emulated process): the sample's translation only,
+# registration-free. No spaces in build paths.
 set -u
-echantillons=$(cd "$1" && pwd) travail=$2 court=0 registre="" echecs=0 reussites=0
+echantillons=$(cd "$1" && pwd)
+travail=$2
 shift 2
-if [ "$1" = --court ]; then court=1; shift; fi
-commande=$* && for outil; do :; done # the launcher, if any, then the tool; no spaces in build paths
-# On Windows the first translation goes through what registration wrote, though Lexigarde.manifest lies beside the tool.
-case $outil in *.exe) [ $court -eq 1 ] || registre=--registry ;; esac
-rm -rf "$travail" && mkdir -p "$travail/dossier" && cd "$travail" || exit 1
-cp "$echantillons/texte-latin1.txt" texte.txt && cp "$echantillons/texte-latin1.html" texte.html && cp "$echantillons/mots.txt" .
-printf 'abc\303\251\377def' >invalide.txt && printf 'a\344b\377' >sanstexte.txt && : >vide.txt
-printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt && printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
-n=0 && for mauvais in '\300\200' '\355\240\200' '\364\220\200\200' 'ab\342\202'; do printf "$mauvais" >mauvais$((n += 1)).txt; done
-cp texte.txt grand.txt && cp texte.html grand.html # 64 Ki copies of the sample
-for i in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16; do cat grand.txt grand.txt >g && mv g grand.txt && cat grand.html grand.html >g && mv g grand.html; done
-absent() { [ ! -e "$1" ] && [ -z "$(ls | grep lexigarde-)" ]; } # a named output appears whole or not at all
-# SHORT|STATUS|STDIN|ARGUMENTS|CHECK: the exit status, then CHECK on sortie, erreurs and the files; --court runs the * rows.
-while IFS='|' read -r bref attendu entree arguments verification; do
-  [ $court -eq 0 ] || [ "$bref" = '*' ] || continue
-  eval "set -- $arguments"
-  $commande "$@" <"$entree" >sortie 2>erreurs
-  statut=$?
-  if [ $statut -eq "$attendu" ] && eval "$verification"; then reussites=$((reussites + 1)); else
-    echo "FAILED: $arguments: exit status $statut (expected $attendu), $verification: $(cat sortie erreurs)" >&2 && echecs=$((echecs + 1))
+court=0
+[ "$1" != --court ] || court=1
+[ $court -eq 0 ] || shift
+lanceur=
+while [ $# -gt 1 ]; do
+  lanceur="$lanceur $1"
+  shift
+done
+outil=$1
+bin=$(dirname "$outil")
+echecs=0
+reussites=0
+
+# verifier WHAT COMMAND...: one check of the last run, WHAT saying what failed.
+verifier() {
+  quoi=$1
+  shift
+  if "$@"; then
+    reussites=$((reussites + 1))
+    return
   fi
-done <<EOF
--|0|/dev/null|register|grep -q 'DllRegisterServer in .*Lexigarde.dll: 0x00000000 (S_OK' sortie
-*|0|/dev/null|$registre translate texte.txt|cmp -s sortie texte.html && [ ! -s erreurs ]
--|0|texte.txt|translate|cmp -s sortie texte.html
--|0|/dev/null|translate -o grand-sortie.html grand.txt|cmp -s grand-sortie.html grand.html && absent lexigarde-
--|0|/dev/null|translate vide.txt|[ ! -s sortie ]
--|0|/dev/null|translate --utf8 utf8.txt|cmp -s sortie utf8.html
--|2|/dev/null|translate --utf8 -o invalide.html invalide.txt|grep -q 'invalid UTF-8 at byte offset 5' erreurs && absent invalide.html
--|2|/dev/null|translate --utf8 mauvais1.txt|grep -q 'invalid UTF-8 at byte offset 0' erreurs
--|2|/dev/null|translate --utf8 mauvais2.txt|grep -q 'invalid UTF-8 at byte offset 0' erreurs
--|2|/dev/null|translate --utf8 mauvais3.txt|grep -q 'invalid UTF-8 at byte offset 0' erreurs
--|2|/dev/null|translate --utf8 mauvais4.txt|grep -q 'invalid UTF-8 at byte offset 2' erreurs
--|0|/dev/null|translate sanstexte.txt|[ "\$(cat sortie)" = ab ] && grep -q '2 of 4 characters have no HTML text' erreurs && grep -q 'U+00E4 at sanstexte.txt:1' erreurs
--|2|/dev/null|translate --strict -o strict.html sanstexte.txt|grep -q U+00E4 erreurs && absent strict.html
--|2|/dev/null|translate absent.txt|grep -q absent.txt erreurs
--|2|/dev/null|translate -o jamais.html texte.txt dossier|absent jamais.html
--|1|mots.txt|check|grep -qx 'reinterpret_cast: keyword' sortie && grep -qx 'Class: not a keyword' sortie && [ \$(wc -l <sortie) -eq \$(wc -l <mots.txt) ]
--|0|/dev/null|check asm while|[ \$(grep -c ': keyword' sortie) -eq 2 ]
--|1|/dev/null|check "" iff|[ \$(grep -c ': not a keyword' sortie) -eq 2 ]
--|0|/dev/null|--module $(dirname "$outil")/Lexigarde.dll translate texte.txt|cmp -s sortie texte.html
--|2|/dev/null|--module absent/Lexigarde.dll check if|grep -q absent erreurs
--|0|/dev/null|status|grep -q 'Composant.Interne.Trad.ASCII.HTML.1' sortie
--|2|/dev/null|translate --no-such-option|grep -q no-such-option erreurs
--|0|/dev/null|unregister|grep -q 'DllUnregisterServer in .*Lexigarde.dll: 0x00000000 (S_OK' sortie
-EOF
-echo "test_outil: $reussites passed, $echecs failed" && [ $echecs -eq 0 ] && [ $reussites -gt 0 ]
+  echecs=$((echecs + 1))
+  echo "FAILED: lexigarde $cas: $quoi; standard output and error:" >&2
+  head -c 2000 sortie erreurs >&2
+}
+# lancer_outil TOOL STATUS STDIN ARGUMENTS...: one run, its output in sortie and erreurs.
+lancer_outil() {
+  copie=$1
+  attendu=$2
+  entree=$3
+  shift 3
+  cas="($copie) $*"
+  $lanceur "$copie" "$@" <"$entree" >sortie 2>erreurs
+  statut=$?
+  verifier "exit status $statut, not $attendu" [ "$statut" -eq "$attendu" ]
+}
+lancer() { lancer_outil "$outil" "$@"; }
+# sur_terminal COMMAND: on the terminal script makes, what it shows in erreurs.
+sur_terminal() {
+  cas=$1
+  script -qec "$1 >/dev/null" erreurs </dev/null >sortie
+}
+egal() { verifier "$1 is not $2" cmp -s "$1" "$2"; }
+contient() { verifier "$1 lacks '$2'" grep -qF -- "$2" "$1"; }
+ligne() { verifier "$1 lacks the line '$2'" grep -qxF -- "$2" "$1"; }
+absent() { verifier "$1 is there" [ ! -e "$1" ]; }
+sans_temporaire() { verifier "a temporary file is left" [ -z "$(ls | grep lexigarde-)" ]; }
+finir() {
+  echo "test_outil: $reussites passed, $echecs failed"
+  [ $echecs -eq 0 ] && [ $reussites -gt 0 ]
+  exit
+}
+
+rm -rf "$travail"
+mkdir -p "$travail/dossier" || exit 1
+cd "$travail" || exit 1
+cp "$echantillons/texte-latin1.txt" texte.txt
+cp "$echantillons/texte-latin1.html" texte.html
+cp "$echantillons/mots.txt" mots.txt
+if [ $court -eq 1 ]; then
+  lancer 0 /dev/null translate texte.txt
+  egal sortie texte.html
+  finir
+fi
+printf 'abc\303\251\377def' >invalide.txt
+printf 'a\344b\377' >sanstexte.txt
+long=un-nom-de-fichier-assez-long-pour-depasser-soixante-quatre-octets-dans-le-resume.txt
+cp sanstexte.txt $long
+printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt
+printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
+printf ab >ab.html
+: >vide.txt
+cp texte.txt meme.txt
+# 64 Ki copies of the sample: more than the output's buffer, and than the
+# 16 MiB from which progress shows.
+cp texte.txt grand.txt
+cp texte.html grand.html
+for doublement in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16; do
+  cat grand.txt grand.txt >double.txt
+  mv double.txt grand.txt
+  cat grand.html grand.html >double.txt
+  mv double.txt grand.html
+done
+# The tool and its DLLs in folders named outside Latin-1; in one, a
+# proxy/stub that is no DLL.
+mkdir 漢字 壊れた
+cp "$bin"/lexigarde* "$bin"/*.dll "$bin"/*.so 漢字/ 2>/dev/null
+cp 漢字/* 壊れた/
+echo 'not a DLL' >壊れた/LexigardePS.dll
+cp texte.txt 漢字/文.txt
+cjk=漢字/$(basename "$outil")
+
+case $outil in *.exe)
+  lancer_outil 壊れた/lexigarde.exe 2 /dev/null register
+  contient erreurs 壊れた\\LexigardePS.dll
+  lancer_outil "$cjk" 0 /dev/null register
+  contient sortie '漢字\Lexigarde.dll: 0x00000000 (S_OK'
+  contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
+  # Through what registration wrote, though Lexigarde.manifest lies beside the tool.
+  lancer 0 /dev/null --registry translate texte.txt
+  egal sortie texte.html
+  lancer 0 /dev/null --registry status
+  contient sortie '漢字\Lexigarde.dll'
+  ;;
+*)
+  lancer_outil "$cjk" 0 /dev/null register
+  contient sortie '漢字/Lexigarde.dll: 0x00000000 (S_OK'
+  # Progress as a terminal shows it: each byte counted once, standard input
+  # in the total when it is a file, no total for a pipe.
+  octets=$(wc -c <grand.txt)
+  sur_terminal "$outil translate grand.txt grand.txt grand.txt"
+  contient erreurs "translating 100% ($((octets * 3 >> 20)) of $((octets * 3 >> 20)) MiB)"
+  sur_terminal "$outil translate - grand.txt <grand.txt"
+  contient erreurs "translating 100% ($((octets * 2 >> 20)) of $((octets * 2 >> 20)) MiB)"
+  sur_terminal "cat grand.txt | $outil translate"
+  contient erreurs "translating ($((octets >> 20)) MiB)"
+  ;;
+esac
+
+lancer 0 /dev/null translate texte.txt
+egal sortie texte.html
+egal erreurs /dev/null
+lancer 0 texte.txt translate
+egal sortie texte.html
+lancer 0 /dev/null status
+contient sortie Composant.Interne.Trad.ASCII.HTML.1
+lancer 0 /dev/null translate -o grand-sortie.html grand.txt
+egal grand-sortie.html grand.html
+sans_temporaire
+lancer 0 /dev/null translate -o meme.txt meme.txt
+egal meme.txt texte.html
+lancer 0 /dev/null translate -o 漢字/頁.html 漢字/文.txt
+egal 漢字/頁.html texte.html
+lancer 0 /dev/null translate vide.txt
+egal sortie vide.txt
+lancer 0 /dev/null translate --utf8 utf8.txt
+egal sortie utf8.html
+lancer 2 /dev/null translate --utf8 -o invalide.html invalide.txt
+contient erreurs 'invalid UTF-8 at byte offset 5'
+absent invalide.html
+sans_temporaire
+lancer 0 /dev/null translate sanstexte.txt
+egal sortie ab.html
+contient erreurs '2 of 4 characters have no HTML text'
+contient erreurs 'U+00E4 at sanstexte.txt:1'
+lancer 0 /dev/null translate $long
+contient erreurs "U+00FF at $long:3)"
+lancer 2 /dev/null translate --strict -o strict.html sanstexte.txt
+contient erreurs 'U+00E4 at sanstexte.txt:1'
+absent strict.html
+lancer 2 /dev/null translate absent.txt
+contient erreurs absent.txt
+lancer 2 /dev/null translate -o jamais.html texte.txt dossier
+absent jamais.html
+lancer 1 mots.txt check
+ligne sortie 'reinterpret_cast: keyword'
+ligne sortie 'Class: not a keyword'
+verifier "not one line per word" [ "$(wc -l <sortie)" -eq "$(wc -l <mots.txt)" ]
+lancer 0 /dev/null check asm while
+lancer 1 /dev/null check "" iff
+ligne sortie ': not a keyword'
+lancer 0 /dev/null --module "$bin/Lexigarde.dll" translate texte.txt
+egal sortie texte.html
+lancer 2 /dev/null --module absent/Lexigarde.dll check if
+contient erreurs absent/Lexigarde.dll
+lancer 2 /dev/null translate --no-such-option
+contient erreurs no-such-option
+lancer_outil "$cjk" 0 /dev/null unregister
+contient sortie 'Lexigarde.dll: 0x00000000 (S_OK'
+finir

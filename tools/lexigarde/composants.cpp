@@ -7,46 +7,49 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-using TexteLarge = std::basic_string<WCHAR>;
-
-// Paths on the command line are in the C library's narrow encoding; the
-// platform wants UTF-16. ASCII and Latin-1 are taken byte for byte, UTF-8
-// multi-byte sequences decoded (Linux file names are UTF-8).
-TexteLarge Elargir(const std::string& texte) {
-    TexteLarge large;
-    for (size_t i = 0; i < texte.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(texte[i]);
-        if (c >= 0xC2 && c <= 0xDF && i + 1 < texte.size() && (texte[i + 1] & 0xC0) == 0x80) {
-            large.push_back(static_cast<WCHAR>(((c & 0x1F) << 6) | (texte[i + 1] & 0x3F)));
-            ++i;
-        } else {
-            large.push_back(c);
-        }
-    }
+// The platform's own conversions: the tool's text is UTF-8 throughout.
+TexteLarge Large(const std::string& texte) {
+#if defined(_WIN32)
+    if (texte.empty()) return TexteLarge();
+    const int taille = static_cast<int>(texte.size());
+    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, texte.data(), taille, nullptr, 0);
+    if (n == 0) throw Erreur("not UTF-8: " + texte);
+    TexteLarge large(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, texte.data(), taille, &large[0], n);
     return large;
+#else
+    // Linux file names are bytes, taken as UTF-8 by the standard library.
+    return std::filesystem::path(texte).u16string();
+#endif
 }
 
-std::string Retrecir(const WCHAR* texte) {
-    std::string etroit;
-    for (; *texte; ++texte) {
-        const unsigned c = *texte;
-        if (c < 0x80) {
-            etroit.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            etroit.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            etroit.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            etroit.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            etroit.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            etroit.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
+std::string Etroit(const WCHAR* texte) {
+#if defined(_WIN32)
+    const int n = WideCharToMultiByte(CP_UTF8, 0, texte, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string etroit(static_cast<size_t>(n - 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, texte, -1, &etroit[0], n, nullptr, nullptr);
     return etroit;
+#else
+    return std::filesystem::path(std::u16string(texte)).string();
+#endif
 }
 
-} // namespace
+std::filesystem::path Chemin(const std::string& utf8) {
+#if defined(_WIN32)
+    return std::filesystem::path(Large(utf8));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
+std::FILE* Ouvrir(const std::string& utf8, const char* mode) {
+#if defined(_WIN32)
+    return _wfopen(Large(utf8).c_str(), Large(mode).c_str());
+#else
+    return std::fopen(utf8.c_str(), mode);
+#endif
+}
 
 std::string DecrireHResult(HRESULT hr) {
     struct Connu {
@@ -94,7 +97,7 @@ ContexteActivation::ContexteActivation() {
     const TexteLarge dossier = DossierOutil();
     const TexteLarge manifeste = dossier + L"Lexigarde.manifest";
     if (GetFileAttributesW(manifeste.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    manifeste_ = Retrecir(manifeste.c_str());
+    manifeste_ = Etroit(manifeste.c_str());
     ACTCTXW description = {};
     description.cbSize = sizeof description;
     description.dwFlags = ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
@@ -120,7 +123,7 @@ ContexteActivation::~ContexteActivation() {
 
 std::string ModuleVoisin() {
 #if defined(_WIN32)
-    return Retrecir((DossierOutil() + L"Lexigarde.dll").c_str());
+    return Etroit((DossierOutil() + L"Lexigarde.dll").c_str());
 #else
     char chemin[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", chemin, sizeof chemin - 1);
@@ -132,7 +135,7 @@ std::string ModuleVoisin() {
 #if defined(_WIN32)
 std::string ProxyVoisin(const std::string& module) {
     const std::string proxy = module.substr(0, module.find_last_of("\\/") + 1) + "LexigardePS.dll";
-    const DWORD attributs = GetFileAttributesW(Elargir(proxy).c_str());
+    const DWORD attributs = GetFileAttributesW(Large(proxy).c_str());
     return attributs != INVALID_FILE_ATTRIBUTES && !(attributs & FILE_ATTRIBUTE_DIRECTORY) ? proxy : "";
 }
 #endif
@@ -147,11 +150,11 @@ Serveur::Serveur(const std::string& fichier) {
     }
 #endif
     chemin_ = fichier.empty() ? ModuleVoisin() : fichier;
-    module_ = LoadLibraryW(Elargir(chemin_).c_str());
+    module_ = LoadLibraryW(Large(chemin_).c_str());
     if (module_ == nullptr)
         throw Erreur("cannot load " + chemin_ + " (error " + std::to_string(GetLastError()) + ")");
     WCHAR complet[32768] = {};
-    if (GetModuleFileNameW(module_, complet, 32768) > 0) chemin_ = Retrecir(complet);
+    if (GetModuleFileNameW(module_, complet, 32768) > 0) chemin_ = Etroit(complet);
     if (Export("DllGetClassObject") == nullptr)
         throw Erreur(chemin_ + " is not a COM server: it has no DllGetClassObject");
 }
@@ -178,7 +181,7 @@ void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
         // An unknown ProgID says nothing of the class: the class itself is
         // then asked for, so that the error is the registry's own about it.
         CLSID trouve{};
-        if (FAILED(CLSIDFromProgID(Elargir(progId).c_str(), &trouve))) trouve = clsid;
+        if (FAILED(CLSIDFromProgID(Large(progId).c_str(), &trouve))) trouve = clsid;
         hr = CoCreateInstance(trouve, nullptr, CLSCTX_INPROC_SERVER, iid, &objet);
         if (FAILED(hr))
             throw Erreur(std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) +

@@ -3,6 +3,8 @@
 #ifndef LEXIGARDE_OUTIL_COMPOSANTS_H
 #define LEXIGARDE_OUTIL_COMPOSANTS_H
 
+#include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +15,14 @@
 struct Erreur : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// The tool's text is UTF-8; the platform's wide calls take UTF-16.
+using TexteLarge = std::basic_string<WCHAR>;
+TexteLarge Large(const std::string& texte); // throws Erreur on bytes that are not UTF-8 (Windows)
+std::string Etroit(const WCHAR* texte);
+// A file named in UTF-8, as the platform's file calls want it.
+std::filesystem::path Chemin(const std::string& utf8);
+std::FILE* Ouvrir(const std::string& utf8, const char* mode);
 
 // "0x80040111 (CLASS_E_CLASSNOTAVAILABLE: class not available)".
 std::string DecrireHResult(HRESULT hr);

@@ -3,12 +3,6 @@
 // components only through their interfaces, and registers the server.
 #include <CLI/CLI.hpp>
 
-#include <chrono>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,294 +10,15 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
-#else
-#include <unistd.h>
 #endif
 
-#include "composants.h"
-#include "traduction.h"
+#include "commandes.h"
 
 namespace {
 
 constexpr int sortieErreur = 2;
 
-void Signaler(const std::string& message) { std::fprintf(stderr, "lexigarde: %s\n", message.c_str()); }
-
-bool EstTerminal(std::FILE* flux) {
-#if defined(_WIN32)
-    return _isatty(_fileno(flux)) != 0;
-#else
-    return isatty(fileno(flux)) != 0;
-#endif
-}
-
-// -- check ------------------------------------------------------------------
-
-int Verifier(Serveur& serveur, const std::vector<std::string>& mots) {
-    auto validateur = serveur.CreerValidateur();
-    bool tousMotsCles = true;
-    auto verifier = [&](const std::string& mot) {
-        bool motCle = false;
-        const HRESULT hr = validateur->Valider(mot.c_str(), &motCle);
-        if (FAILED(hr)) throw Erreur("Valider failed: " + DecrireHResult(hr));
-        std::printf("%s: %s\n", mot.c_str(), motCle ? "keyword" : "not a keyword");
-        tousMotsCles = tousMotsCles && motCle;
-    };
-    if (!mots.empty()) {
-        for (const std::string& mot : mots) verifier(mot);
-    } else {
-        std::string ligne;
-        while (std::getline(std::cin, ligne)) {
-            if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
-            verifier(ligne);
-        }
-        if (std::cin.bad()) throw Erreur("cannot read standard input");
-    }
-    if (std::fflush(stdout) != 0) throw Erreur("cannot write standard output");
-    return tousMotsCles ? 0 : 1;
-}
-
-// -- translate --------------------------------------------------------------
-
-// A named output file appears whole or not at all: written beside it under
-// a temporary name, renamed over it once complete.
-class FichierSortie {
-public:
-    explicit FichierSortie(const std::string& chemin)
-        : chemin_(chemin), temporaire_(chemin + ".lexigarde-" + std::to_string(Pid())) {
-        flux_ = std::fopen(temporaire_.c_str(), "wb");
-        if (flux_ == nullptr) throw Erreur("cannot create " + temporaire_ + ": " + std::strerror(errno));
-    }
-    ~FichierSortie() {
-        if (flux_ != nullptr) {
-            std::fclose(flux_);
-            std::remove(temporaire_.c_str());
-        }
-    }
-    std::FILE* Flux() const { return flux_; }
-    void Valider() {
-        const bool ferme = std::fclose(flux_) == 0;
-        flux_ = nullptr;
-        std::error_code erreur;
-        if (ferme) std::filesystem::rename(temporaire_, chemin_, erreur);
-        if (!ferme || erreur) {
-            std::remove(temporaire_.c_str());
-            throw Erreur("cannot write " + chemin_ + (erreur ? ": " + erreur.message() : ""));
-        }
-    }
-
-private:
-    static long Pid() {
-#if defined(_WIN32)
-        return static_cast<long>(GetCurrentProcessId());
-#else
-        return static_cast<long>(getpid());
-#endif
-    }
-    std::string chemin_, temporaire_;
-    std::FILE* flux_ = nullptr;
-};
-
-struct OptionsTraduction {
-    std::vector<std::string> fichiers;
-    std::string sortie;
-    bool utf8 = false;
-    bool strict = false;
-    bool progres = true;
-};
-
-// Progress on standard error, for long work seen on a terminal.
-class Progres {
-public:
-    Progres(std::uint64_t total, bool actif)
-        : total_(total), actif_(actif && total >= (16u << 20) && EstTerminal(stderr)) {}
-    ~Progres() {
-        if (affiche_) std::fprintf(stderr, "\r\033[K");
-    }
-    void operator()(std::uint64_t fait) {
-        if (!actif_) return;
-        const auto maintenant = std::chrono::steady_clock::now();
-        if (affiche_ && maintenant - dernier_ < std::chrono::milliseconds(250)) return;
-        dernier_ = maintenant;
-        affiche_ = true;
-        std::fprintf(stderr, "\rlexigarde: translating %3u%% (%llu of %llu MiB)",
-                     static_cast<unsigned>(100 * (base_ + fait) / total_),
-                     static_cast<unsigned long long>((base_ + fait) >> 20),
-                     static_cast<unsigned long long>(total_ >> 20));
-    }
-    void FichierSuivant(std::uint64_t taille) { base_ += taille; }
-
-private:
-    std::uint64_t total_, base_ = 0;
-    bool actif_, affiche_ = false;
-    std::chrono::steady_clock::time_point dernier_;
-};
-
-int Traduire(Serveur& serveur, const OptionsTraduction& options) {
-    std::vector<std::string> entrees = options.fichiers;
-    if (entrees.empty()) entrees.push_back("-");
-
-    // Every input is opened before anything is written.
-    struct Entree {
-        std::string nom;
-        std::FILE* flux;
-        std::uint64_t taille;
-    };
-    std::vector<Entree> ouvertes;
-    auto fermer = [&] {
-        for (Entree& entree : ouvertes)
-            if (entree.flux != stdin) std::fclose(entree.flux);
-    };
-    std::uint64_t total = 0;
-    for (const std::string& nom : entrees) {
-        if (nom == "-") {
-            ouvertes.push_back({"<stdin>", stdin, 0});
-            continue;
-        }
-        std::error_code erreur;
-        if (std::filesystem::is_directory(nom, erreur)) {
-            fermer();
-            throw Erreur(nom + ": is a directory");
-        }
-        std::FILE* flux = std::fopen(nom.c_str(), "rb");
-        if (flux == nullptr) {
-            const std::string raison = std::strerror(errno);
-            fermer();
-            throw Erreur("cannot open " + nom + ": " + raison);
-        }
-        const auto taille = std::filesystem::file_size(nom, erreur);
-        ouvertes.push_back({nom, flux, erreur ? 0 : static_cast<std::uint64_t>(taille)});
-        total += ouvertes.back().taille;
-    }
-
-    std::unique_ptr<FichierSortie> fichier;
-    try {
-        auto traducteur = serveur.CreerTraducteur();
-        if (!options.sortie.empty() && options.sortie != "-")
-            fichier = std::make_unique<FichierSortie>(options.sortie);
-        Progres progres(total, options.progres);
-        Traduction traduction(traducteur.get(), options.utf8 ? Codage::Utf8 : Codage::Latin1, options.strict,
-                              fichier ? fichier->Flux() : stdout,
-                              [&progres](std::uint64_t fait) { progres(fait); });
-        for (const Entree& entree : ouvertes) {
-            traduction.Traduire(entree.flux, entree.nom);
-            progres.FichierSuivant(entree.taille);
-        }
-        traduction.Terminer();
-
-        const Bilan& bilan = traduction.Resultat();
-        if (bilan.sansTexte > 0) {
-            std::string detail;
-            for (const SansTexte& s : bilan.premiers) {
-                char texte[64];
-                std::snprintf(texte, sizeof texte, "%sU+%04X at %s:%llu", detail.empty() ? "" : ", ",
-                              static_cast<unsigned>(s.caractere), s.source.c_str(),
-                              static_cast<unsigned long long>(s.position));
-                detail += texte;
-            }
-            if (bilan.sansTexte > bilan.premiers.size()) detail += ", ...";
-            Signaler(std::to_string(bilan.sansTexte) + " of " + std::to_string(bilan.caracteres) +
-                     " characters have no HTML text and were left out (" + detail + ")");
-        }
-        if (fichier) fichier->Valider();
-    } catch (...) {
-        fermer();
-        throw;
-    }
-    fermer();
-    return 0;
-}
-
-// -- register, unregister, status ------------------------------------------
-
-int Enregistrer(Serveur& serveur, bool enregistrer) {
-    const char* fonction = enregistrer ? "DllRegisterServer" : "DllUnregisterServer";
-    const HRESULT hr = enregistrer ? serveur.Enregistrer() : serveur.Desenregistrer();
-    std::printf("%s in %s: %s\n", fonction, serveur.Origine().c_str(), DecrireHResult(hr).c_str());
-    bool reussi = SUCCEEDED(hr);
-#if defined(_WIN32)
-    // Clients in other apartments need the proxy/stub: it goes with the
-    // module when it lies beside it.
-    const std::string proxy = ProxyVoisin(serveur.Origine());
-    if (!proxy.empty()) {
-        Serveur proxyStub(proxy);
-        const HRESULT hrProxy = enregistrer ? proxyStub.Enregistrer() : proxyStub.Desenregistrer();
-        std::printf("%s in %s: %s\n", fonction, proxyStub.Origine().c_str(), DecrireHResult(hrProxy).c_str());
-        reussi = reussi && SUCCEEDED(hrProxy);
-    }
-#else
-    std::printf("(on Linux the registry is the stand-in's, and lasts as long as this process)\n");
-#endif
-    return reussi ? 0 : 1;
-}
-
-std::string LireRegistre(const std::string& cle) {
-    std::basic_string<WCHAR> large(cle.begin(), cle.end());
-    HKEY ouverte = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, large.c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS) return "";
-    WCHAR valeur[1024] = {};
-    DWORD taille = sizeof valeur - sizeof(WCHAR);
-    DWORD type = 0;
-    const LONG resultat =
-        RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(valeur), &taille);
-    RegCloseKey(ouverte);
-    if (resultat != ERROR_SUCCESS || type != REG_SZ) return "";
-    std::string texte;
-    for (const WCHAR* p = valeur; *p; ++p) texte.push_back(*p < 0x80 ? static_cast<char>(*p) : '?');
-    return texte;
-}
-
-// `activation`: how the components are reached (on Linux, the file loaded).
-int Etat(const std::string& activation) {
-#if defined(_WIN32)
-    std::printf("activation: %s\n", activation.c_str());
-#else
-    std::printf("module:     %s\n", activation.c_str());
-#endif
-    struct Classe {
-        const char *nom, *clsid, *progId, *independant;
-    };
-    const Classe classes[] = {
-        {"Lexigarde (IValiderMotsCles)", "{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}",
-         "Composant.Interne.ValidationMotsCles.1", "Composant.Interne.ValidationMotsCles"},
-        {"TraducteurASCIIMeta (ITraduireASCIIMeta)", "{2780ACD9-1CC9-4691-A8E7-191B2DA7DB41}",
-         "Composant.Interne.Trad.ASCII.HTML.1", "Composant.Interne.Trad.ASCII.HTML"},
-    };
-    for (const Classe& classe : classes) {
-        const std::string serveur = LireRegistre(std::string("CLSID\\") + classe.clsid + "\\InprocServer32");
-        std::printf("\n%s\n  CLSID:      %s\n  ProgID:     %s (version-independent: %s)\n  registered: %s\n",
-                    classe.nom, classe.clsid, classe.progId, classe.independant,
-                    serveur.empty() ? "no" : ("yes, server " + serveur).c_str());
-    }
-#if defined(_WIN32)
-    // The proxy/stub is whatever the registry names for each interface.
-    struct Interface {
-        const char *nom, *iid;
-    };
-    const Interface interfaces[] = {
-        {"IValiderMotsCles", "{EE9424BB-CFBD-4371-8C30-0875092A3FD4}"},
-        {"ITraduireASCIIMeta", "{49E27F9D-E8C9-4235-82AC-29B3D41AA2C9}"},
-    };
-    std::printf("\nProxy/stub (for clients in other apartments, such as multithreaded ones)\n");
-    for (const Interface& declaree : interfaces) {
-        const std::string classe =
-            LireRegistre(std::string("Interface\\") + declaree.iid + "\\ProxyStubClsid32");
-        const std::string serveur =
-            classe.empty() ? "" : LireRegistre("CLSID\\" + classe + "\\InprocServer32");
-        std::printf("  %-19s registered: %s\n", (std::string(declaree.nom) + ":").c_str(),
-                    classe.empty()    ? "no"
-                    : serveur.empty() ? ("no, class " + classe + " has no server").c_str()
-                                      : ("yes, class " + classe + ", server " + serveur).c_str());
-    }
-#else
-    std::printf("\n(on Linux the registry is the stand-in's, and lasts as long as this process)\n");
-#endif
-    return 0;
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
+int Principal(int argc, char** argv) {
 #if defined(_WIN32)
     // Bytes in, bytes out: no CR/LF translation.
     _setmode(_fileno(stdin), _O_BINARY);
@@ -388,3 +103,20 @@ int main(int argc, char** argv) {
     }
     return sortieErreur;
 }
+
+} // namespace
+
+#if defined(_WIN32)
+// Windows gives the arguments whole only in UTF-16 (the narrow ones are in
+// the ANSI code page, which cannot carry every name); the tool works on UTF-8.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) arguments.push_back(Etroit(argv[i]));
+    std::vector<char*> pointeurs;
+    for (std::string& argument : arguments) pointeurs.push_back(&argument[0]);
+    pointeurs.push_back(nullptr);
+    return Principal(argc, pointeurs.data());
+}
+#else
+int main(int argc, char** argv) { return Principal(argc, argv); }
+#endif

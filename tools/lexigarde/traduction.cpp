@@ -13,6 +13,37 @@ constexpr std::size_t premiersGardes = 10;
 
 } // namespace
 
+DecodeurUtf8::Etape DecodeurUtf8::Octet(unsigned char octet, std::uint64_t position) {
+    if (restants_ > 0) {
+        if ((octet & 0xC0) != 0x80) return Etape::Invalide;
+        code_ = (code_ << 6) | (octet & 0x3F);
+        if (--restants_ > 0) return Etape::Suite;
+        if (code_ < minimum_ || code_ > 0x10FFFF || (code_ >= 0xD800 && code_ <= 0xDFFF)) return Etape::Invalide;
+        return Etape::Caractere;
+    }
+    debut_ = position;
+    if (octet < 0x80) {
+        code_ = octet;
+        return Etape::Caractere;
+    }
+    if (octet >= 0xC2 && octet <= 0xDF) {
+        code_ = octet & 0x1F;
+        restants_ = 1;
+        minimum_ = 0x80;
+    } else if (octet >= 0xE0 && octet <= 0xEF) {
+        code_ = octet & 0x0F;
+        restants_ = 2;
+        minimum_ = 0x800;
+    } else if (octet >= 0xF0 && octet <= 0xF4) {
+        code_ = octet & 0x07;
+        restants_ = 3;
+        minimum_ = 0x10000;
+    } else {
+        return Etape::Invalide;
+    }
+    return Etape::Suite;
+}
+
 Traduction::Traduction(ITraduireASCIIMeta* traducteur, Codage codage, bool strict, std::FILE* sortie,
                        std::function<void(std::uint64_t)> progres)
     : traducteur_(traducteur), codage_(codage), strict_(strict), sortie_(sortie),
@@ -49,20 +80,23 @@ const Traduction::Texte& Traduction::Demander(unsigned char octet) {
     return texte;
 }
 
-void Traduction::Manquant(std::uint32_t code, std::uint64_t position, const std::string& nom) {
+void Traduction::Manquant(std::uint32_t code, std::uint64_t position) {
     if (strict_) {
         char texte[32];
         std::snprintf(texte, sizeof texte, "U+%04X at ", static_cast<unsigned>(code));
-        throw Erreur("error: " + std::string(texte) + nom + ":" + std::to_string(position) +
+        throw Erreur("error: " + std::string(texte) + nom_ + ":" + std::to_string(position) +
                      " has no HTML text (--strict)");
     }
-    if (bilan_.premiers.size() < premiersGardes) bilan_.premiers.push_back({nom, position, code});
+    if (bilan_.premiers.size() < premiersGardes) bilan_.premiers.push_back({nom_, position, code});
     ++bilan_.sansTexte;
 }
 
+void Traduction::Invalide(std::uint64_t position) const {
+    throw Erreur(nom_ + ": invalid UTF-8 at byte offset " + std::to_string(position));
+}
+
 // The hot loop: one table load per byte and a fixed-size move.
-void Traduction::Latin1(const unsigned char* octets, std::size_t taille, std::uint64_t position,
-                        const std::string& nom) {
+void Traduction::Latin1(const unsigned char* octets, std::size_t taille) {
     constexpr std::size_t court = 16; // covers every entity in one move
     char* tampon = tampon_.data();
     const std::size_t limite = tampon_.size() - sizeof(Texte::octets);
@@ -73,7 +107,7 @@ void Traduction::Latin1(const unsigned char* octets, std::size_t taille, std::ui
             if (texte->longueur < 0) texte = &Demander(octets[i]);
             if (texte->longueur == 0) {
                 rempli_ = rempli;
-                Manquant(octets[i], position + i, nom);
+                Manquant(octets[i], position_ + i);
                 continue;
             }
         }
@@ -91,7 +125,21 @@ void Traduction::Latin1(const unsigned char* octets, std::size_t taille, std::ui
     bilan_.caracteres += taille;
 }
 
-void Traduction::Caractere(std::uint32_t code, std::uint64_t position, const std::string& nom) {
+void Traduction::Utf8(const unsigned char* octets, std::size_t taille) {
+    for (std::size_t i = 0; i < taille; ++i) {
+        switch (decodeur_.Octet(octets[i], position_ + i)) {
+        case DecodeurUtf8::Etape::Suite:
+            break;
+        case DecodeurUtf8::Etape::Caractere:
+            Caractere(decodeur_.Code(), decodeur_.Debut());
+            break;
+        case DecodeurUtf8::Etape::Invalide:
+            Invalide(decodeur_.Debut());
+        }
+    }
+}
+
+void Traduction::Caractere(std::uint32_t code, std::uint64_t position) {
     ++bilan_.caracteres;
     if (code > 0xFF) {
         // Beyond Latin-1 the component has nothing to say; HTML's numeric
@@ -103,59 +151,38 @@ void Traduction::Caractere(std::uint32_t code, std::uint64_t position, const std
     }
     const Texte* texte = &textes_[code];
     if (texte->longueur < 0) texte = &Demander(static_cast<unsigned char>(code));
-    if (texte->longueur == 0) return Manquant(code, position, nom);
+    if (texte->longueur == 0) return Manquant(code, position);
     Ecrire(texte->octets.data(), static_cast<std::size_t>(texte->longueur));
+}
+
+void Traduction::Commencer(const std::string& nom) {
+    nom_ = nom;
+    position_ = 0;
+    decodeur_ = DecodeurUtf8();
+}
+
+void Traduction::Bloc(const unsigned char* octets, std::size_t taille) {
+    if (codage_ == Codage::Latin1)
+        Latin1(octets, taille);
+    else
+        Utf8(octets, taille);
+    position_ += taille;
+    lus_ += taille;
+    if (progres_) progres_(lus_);
+}
+
+void Traduction::Finir() {
+    if (decodeur_.EnCours()) Invalide(decodeur_.Debut());
 }
 
 void Traduction::Traduire(std::FILE* entree, const std::string& nom) {
     std::vector<unsigned char> bloc(tailleBloc);
-    std::uint64_t position = 0;
-    // UTF-8 state, carried across blocks.
-    std::uint32_t code = 0;
-    int restants = 0;
-    std::uint64_t debut = 0;
-    std::uint32_t minimum = 0;
-    auto invalide = [&](std::uint64_t ou) {
-        throw Erreur(nom + ": invalid UTF-8 at byte offset " + std::to_string(ou));
-    };
-
+    Commencer(nom);
     for (;;) {
         const std::size_t lus = std::fread(bloc.data(), 1, bloc.size(), entree);
-        if (lus == 0) {
-            if (std::ferror(entree)) throw Erreur(nom + ": read error: " + std::strerror(errno));
-            break;
-        }
-        if (codage_ == Codage::Latin1) {
-            Latin1(bloc.data(), lus, position, nom);
-            position += lus;
-        }
-        for (std::size_t i = 0; codage_ == Codage::Utf8 && i < lus; ++i, ++position) {
-            const unsigned char octet = bloc[i];
-            if (restants > 0) {
-                if ((octet & 0xC0) != 0x80) invalide(debut);
-                code = (code << 6) | (octet & 0x3F);
-                if (--restants == 0) {
-                    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-                        invalide(debut);
-                    Caractere(code, debut, nom);
-                }
-                continue;
-            }
-            debut = position;
-            if (octet < 0x80) {
-                Caractere(octet, position, nom);
-            } else if (octet >= 0xC2 && octet <= 0xDF) {
-                code = octet & 0x1F, restants = 1, minimum = 0x80;
-            } else if (octet >= 0xE0 && octet <= 0xEF) {
-                code = octet & 0x0F, restants = 2, minimum = 0x800;
-            } else if (octet >= 0xF0 && octet <= 0xF4) {
-                code = octet & 0x07, restants = 3, minimum = 0x10000;
-            } else {
-                invalide(position);
-            }
-        }
-        lus_ += lus;
-        if (progres_) progres_(lus_);
+        if (lus == 0) break;
+        Bloc(bloc.data(), lus);
     }
-    if (restants > 0) invalide(debut);
+    if (std::ferror(entree)) throw Erreur(nom + ": read error: " + std::strerror(errno));
+    Finir();
 }
