@@ -34,16 +34,20 @@ TableMotsCles::TableMotsCles() {
     groupes.assign((longueurMax + 1) * 256, 0);
     // Each group opens with the null pointer that ends the one before; the
     // first of them is the group of every key that no entry has.
+    std::vector<const char*> liste;
     std::size_t precedente = groupes.size();
     for (const std::string* mot : parCle) {
         if (cle(mot) != precedente) {
             precedente = cle(mot);
-            candidats.push_back(nullptr);
-            groupes[precedente] = static_cast<std::uint8_t>(candidats.size());
+            liste.push_back(nullptr);
+            groupes[precedente] = static_cast<std::uint8_t>(liste.size());
         }
-        candidats.push_back(mot->c_str());
+        liste.push_back(mot->c_str());
     }
-    candidats.push_back(nullptr);
+    liste.push_back(nullptr);
+    // Of its exact size, so that a read past its end shows under
+    // AddressSanitizer.
+    candidats.assign(liste.begin(), liste.end());
 }
 
 bool TableMotsCles::Precede(std::string_view a, std::string_view b) {
