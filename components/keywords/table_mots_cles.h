@@ -19,11 +19,11 @@ public:
     // Whether the NUL-terminated word equals an entry: the answer of a lower
     // bound over the sorted words and one equality test. An index made from
     // the table narrows it to the entries of the word's length, first and
-    // last bytes (one, two for four words), compared as two integers each.
-    // Inline, so that Valider pays no call for it.
+    // last bytes (one entry; two for four of the words), each compared as two
+    // integers. Inline, so that Valider pays no call for it.
     bool EstMotCle(const char* mot) const {
-        // strlen reads the word to its NUL and no further. An empty word or
-        // one longer than every entry equals none.
+        // strlen reads the word to its NUL and no further. An empty word (its
+        // length less one wraps) or one longer than every entry equals none.
         const std::size_t longueur = std::strlen(mot);
         if (longueur - 1 >= longueurMax) return false;
         const char* const* candidat = candidats.data() + groupes[Cle(mot, longueur)];
