@@ -27,83 +27,102 @@ struct Entite {
     ULONG references;
 };
 
+// Whether a factory (or an object) of a class gives an interface.
+bool Donne(bool fabrique, size_t classe, const IID& iid) {
+    if (IsEqualGUID(iid, IID_IUnknown)) return true;
+    return IsEqualGUID(iid, fabrique ? IID_IClassFactory : *interfaces[2 + classe]);
+}
+
 struct Modele {
     std::vector<Entite> entites;
     long objets = 0, verrous = 0;
 
-    static bool Donne(const Entite& e, const IID& iid) {
-        return IsEqualGUID(iid, IID_IUnknown) ||
-               IsEqualGUID(iid, e.fabrique ? IID_IClassFactory : *interfaces[2 + e.classe]);
+    // A call's answer into `ppv` (null or not): E_POINTER for a null one, else `attendu`, with a
+    // null pointer on a refusal. Whether it gave an interface pointer.
+    static bool Rendu(HRESULT hr, void** ppv, HRESULT attendu) {
+        if (ppv == nullptr) attendu = E_POINTER;
+        VERIFIER(hr == attendu);
+        if (ppv != nullptr && attendu != S_OK) VERIFIER(*ppv == nullptr);
+        return attendu == S_OK;
     }
 
-    // A call that makes a factory or an object (or refuses with `refus` and a null pointer).
-    void Recevoir(HRESULT hr, bool sansSortie, void* sortie, HRESULT refus, size_t classe, bool fabrique) {
-        if (sansSortie) return VERIFIER(hr == E_POINTER);
-        if (refus != S_OK) return VERIFIER(hr == refus && sortie == nullptr);
-        VERIFIER(hr == S_OK && sortie != nullptr);
-        entites.push_back(Entite{static_cast<IUnknown*>(sortie), classe, fabrique, 1});
-        objets += !fabrique;
+    // A call that makes a factory or an object.
+    void Recevoir(HRESULT hr, void** ppv, HRESULT attendu, size_t classe, bool fabrique) {
+        if (!Rendu(hr, ppv, attendu)) return;
+        VERIFIER(*ppv != nullptr);
+        entites.push_back(Entite{static_cast<IUnknown*>(*ppv), classe, fabrique, 1});
+        if (!fabrique) ++objets;
         if (entites.size() > 16) Liberer(entites.size() - 1); // bounds the model, not the module
     }
 
     void Liberer(size_t i) {
-        VERIFIER(entites[i].pointeur->Release() == --entites[i].references);
+        --entites[i].references;
+        VERIFIER(entites[i].pointeur->Release() == entites[i].references);
         if (entites[i].references != 0) return;
-        objets -= !entites[i].fabrique;
+        if (!entites[i].fabrique) --objets;
         entites.erase(entites.begin() + static_cast<long>(i));
     }
 
+    // The object's one method, which must answer as the component does.
+    static void Utiliser(const Entite& e, Lecteur& lecteur) {
+        if (e.classe == 0) {
+            bool motCle = false;
+            VERIFIER(static_cast<IValiderMotsCles*>(e.pointeur)->Valider("while", &motCle) == S_OK);
+            VERIFIER(motCle);
+            return;
+        }
+        ResultatTraduction resultat;
+        VERIFIER(static_cast<ITraduireASCIIMeta*>(e.pointeur)->Traduire(lecteur.Octet(), &resultat) == S_OK);
+        VERIFIER(resultat.longueur >= 0);
+        VERIFIER(resultat.longueur <= 8);
+    }
+
+    // The input chooses, in this order: the call, the entity, the interface, whether the
+    // out-pointer is null, then what the call itself needs.
     void Appeler(Lecteur& lecteur) {
-        const size_t appel = lecteur.Choix(8), i = entites.empty() ? 0 : lecteur.Choix(entites.size());
+        const size_t appel = lecteur.Choix(8);
+        size_t i = 0;
+        if (!entites.empty()) i = lecteur.Choix(entites.size());
         const IID& iid = *interfaces[lecteur.Choix(4)];
-        const bool sansSortie = lecteur.Choix(16) == 0;
         void* sortie = &sortie; // any non-null value: each call must overwrite it
-        void** ppv = sansSortie ? nullptr : &sortie;
+        void** ppv = &sortie;
+        if (lecteur.Choix(16) == 0) ppv = nullptr;
         if (appel == 0 || entites.empty()) {
             const size_t classe = lecteur.Choix(3);
-            const HRESULT refus = classe == 2                                    ? CLASS_E_CLASSNOTAVAILABLE
-                                  : Donne(Entite{nullptr, classe, true, 1}, iid) ? S_OK
-                                                                                 : E_NOINTERFACE;
-            const HRESULT hr = DllGetClassObject(*classes[classe], iid, ppv);
-            return Recevoir(hr, sansSortie, sortie, refus, classe, true);
+            HRESULT attendu = Donne(true, classe, iid) ? S_OK : E_NOINTERFACE;
+            if (classe == 2) attendu = CLASS_E_CLASSNOTAVAILABLE;
+            Recevoir(DllGetClassObject(*classes[classe], iid, ppv), ppv, attendu, classe, true);
+            return;
         }
         Entite& e = entites[i];
         if (appel == 1) {
-            const HRESULT hr = e.pointeur->QueryInterface(iid, ppv);
-            if (sansSortie) return VERIFIER(hr == E_POINTER);
-            if (!Donne(e, iid)) return VERIFIER(hr == E_NOINTERFACE && sortie == nullptr);
-            VERIFIER(hr == S_OK && sortie == e.pointeur); // one identity
+            const HRESULT attendu = Donne(e.fabrique, e.classe, iid) ? S_OK : E_NOINTERFACE;
+            if (!Rendu(e.pointeur->QueryInterface(iid, ppv), ppv, attendu)) return;
+            VERIFIER(*ppv == e.pointeur); // one identity
             ++e.references;
-            return;
-        }
-        if (appel == 2) return VERIFIER(e.pointeur->AddRef() == ++e.references);
-        if (appel == 3) return Liberer(i);
-        if (appel == 6) return VERIFIER(DllCanUnloadNow() == (objets + verrous == 0 ? S_OK : S_FALSE));
-        if (!e.fabrique) {
-            bool motCle = false;
-            ResultatTraduction resultat;
-            if (e.classe == 0)
-                return VERIFIER(
-                    static_cast<IValiderMotsCles*>(e.pointeur)->Valider("while", &motCle) == S_OK && motCle);
-            return VERIFIER(
-                static_cast<ITraduireASCIIMeta*>(e.pointeur)->Traduire(lecteur.Octet(), &resultat) == S_OK &&
-                resultat.longueur >= 0 && resultat.longueur <= 8);
-        }
-        auto* fabrique = static_cast<IClassFactory*>(e.pointeur);
-        if (appel == 5) {
+        } else if (appel == 2) {
+            ++e.references;
+            VERIFIER(e.pointeur->AddRef() == e.references);
+        } else if (appel == 3) {
+            Liberer(i);
+        } else if (appel == 6) {
+            VERIFIER(DllCanUnloadNow() == (objets + verrous == 0 ? S_OK : S_FALSE));
+        } else if (!e.fabrique) {
+            Utiliser(e, lecteur);
+        } else if (appel == 5) {
             const bool verrouiller = lecteur.Choix(2) == 0;
-            VERIFIER(fabrique->LockServer(verrouiller) == S_OK);
+            VERIFIER(static_cast<IClassFactory*>(e.pointeur)->LockServer(verrouiller) == S_OK);
             verrous += verrouiller ? 1 : -1;
-            return;
+        } else {
+            // Any entity as the would-be outer object, now and then.
+            IUnknown* exterieur = nullptr;
+            if (lecteur.Choix(4) == 0) exterieur = entites[lecteur.Choix(entites.size())].pointeur;
+            const size_t classe = e.classe;
+            HRESULT attendu = Donne(false, classe, iid) ? S_OK : E_NOINTERFACE;
+            if (exterieur != nullptr) attendu = CLASS_E_NOAGGREGATION;
+            const HRESULT hr = static_cast<IClassFactory*>(e.pointeur)->CreateInstance(exterieur, iid, ppv);
+            Recevoir(hr, ppv, attendu, classe, false);
         }
-        // Any entity as the would-be outer object, now and then.
-        IUnknown* exterieur =
-            lecteur.Choix(4) == 0 ? entites[lecteur.Choix(entites.size())].pointeur : nullptr;
-        const HRESULT refus = exterieur != nullptr                              ? CLASS_E_NOAGGREGATION
-                              : Donne(Entite{nullptr, e.classe, false, 1}, iid) ? S_OK
-                                                                                : E_NOINTERFACE;
-        const HRESULT hr = fabrique->CreateInstance(exterieur, iid, ppv);
-        Recevoir(hr, sansSortie, sortie, refus, e.classe, false);
     }
 };
 
@@ -116,13 +135,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
         modele.Appeler(lecteur);
         VERIFIER(compteurModule.Compte() == modele.objets + modele.verrous);
     }
+    // Balances the server locks the input left, then releases everything held.
     IClassFactory* fabrique = nullptr;
     VERIFIER(DllGetClassObject(CLSID_Lexigarde, IID_IClassFactory, reinterpret_cast<void**>(&fabrique)) ==
              S_OK);
-    for (; modele.verrous != 0; modele.verrous += modele.verrous > 0 ? -1 : 1)
-        fabrique->LockServer(modele.verrous < 0);
+    for (; modele.verrous > 0; --modele.verrous) fabrique->LockServer(FALSE);
+    for (; modele.verrous < 0; ++modele.verrous) fabrique->LockServer(TRUE);
     VERIFIER(fabrique->Release() == 0);
     while (!modele.entites.empty()) modele.Liberer(modele.entites.size() - 1);
-    VERIFIER(modele.objets == 0 && compteurModule.Compte() == 0 && DllCanUnloadNow() == S_OK);
+    VERIFIER(modele.objets == 0);
+    VERIFIER(compteurModule.Compte() == 0);
+    VERIFIER(DllCanUnloadNow() == S_OK);
     return 0;
 }

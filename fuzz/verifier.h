@@ -8,17 +8,20 @@
 #include <cstdio>
 #include <cstdlib>
 
-// An expression, so that a target may end a void function on it.
-#define VERIFIER(condition)                                                                              \
-    ((condition) ? (void)0                                                                               \
-                 : (std::fprintf(stderr, "fuzz: %s:%d: not true: %s\n", __FILE__, __LINE__, #condition), \
-                    std::abort()))
+// Names the condition and its line, so that each check says which failed.
+#define VERIFIER(condition)                                                                        \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "fuzz: %s:%d: not true: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
 
 // The input, a byte at a time; zeros once it is used up.
 struct Lecteur {
     const std::uint8_t *suivant, *fin;
     bool Reste() const { return suivant < fin; }
-    std::uint8_t Octet() { return suivant < fin ? *suivant++ : 0; }
+    std::uint8_t Octet() { return Reste() ? *suivant++ : 0; }
     std::size_t Choix(std::size_t nombre) { return Octet() % nombre; }
 };
 

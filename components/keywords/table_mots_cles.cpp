@@ -1,7 +1,6 @@
 #include "components/keywords/table_mots_cles.h"
 
 #include <algorithm>
-#include <cstring>
 
 TableMotsCles::TableMotsCles() {
     // In groups of kind, as they are appended; the sort below orders them.
@@ -22,42 +21,37 @@ TableMotsCles::TableMotsCles() {
     // clang-format on
     std::sort(mots.begin(), mots.end(),
               [](const std::string& a, const std::string& b) { return Precede(a, b); });
-    for (const std::string& mot : mots) adresses.push_back(mot.c_str());
+
+    // The entries in order of key, the table's order kept within a key.
+    std::vector<const std::string*> parCle;
+    for (const std::string& mot : mots) {
+        longueurMax = std::max(longueurMax, mot.size());
+        parCle.push_back(&mot);
+    }
+    const auto cle = [](const std::string* mot) { return Cle(mot->c_str(), mot->size()); };
+    std::stable_sort(parCle.begin(), parCle.end(),
+                     [&](const std::string* a, const std::string* b) { return cle(a) < cle(b); });
+    groupes.assign((longueurMax + 1) * 256, 0);
+    // Each group opens with the null pointer that ends the one before; the
+    // first of them is the group of every key that no entry has.
+    std::vector<const char*> liste;
+    std::size_t precedente = groupes.size();
+    for (const std::string* mot : parCle) {
+        if (cle(mot) != precedente) {
+            precedente = cle(mot);
+            liste.push_back(nullptr);
+            groupes[precedente] = static_cast<std::uint8_t>(liste.size());
+        }
+        liste.push_back(mot->c_str());
+    }
+    liste.push_back(nullptr);
+    // Of its exact size, so that a read past its end shows under
+    // AddressSanitizer.
+    candidats.assign(liste.begin(), liste.end());
 }
 
 bool TableMotsCles::Precede(std::string_view a, std::string_view b) {
     // memcmp compares as unsigned char, whatever the signedness of char.
     const int ordre = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
     return ordre != 0 ? ordre < 0 : a.size() < b.size();
-}
-
-namespace {
-
-// Precede's order on C strings, as a three-way comparison: the terminating
-// NUL sorts before every byte, so a prefix comes before the longer word.
-// Inline, because the keywords differ from most words in their first bytes.
-inline int Comparer(const char* a, const char* b) {
-    const auto* x = reinterpret_cast<const unsigned char*>(a);
-    const auto* y = reinterpret_cast<const unsigned char*>(b);
-    while (*x != 0 && *x == *y) ++x, ++y;
-    return static_cast<int>(*x) - static_cast<int>(*y);
-}
-
-} // namespace
-
-bool TableMotsCles::EstMotCle(const char* mot) const {
-    const char* const* premier = adresses.data();
-    const char* const* const fin = premier + adresses.size();
-    auto compte = adresses.size();
-    while (compte > 0) {
-        const auto moitie = compte / 2;
-        const auto milieu = premier + moitie;
-        if (Comparer(*milieu, mot) < 0) {
-            premier = milieu + 1;
-            compte -= moitie + 1;
-        } else {
-            compte = moitie;
-        }
-    }
-    return premier != fin && Comparer(mot, *premier) == 0;
 }

@@ -4,6 +4,9 @@
 # --court (a minute per emulated process): the sample's translation only,
 # registration-free. No spaces in build paths.
 set -u
+# Wine maps file names and arguments through the locale's encoding: names
+# outside ASCII need a UTF-8 one.
+export LC_ALL=C.UTF-8
 echantillons=$(cd "$1" && pwd)
 travail=$2
 shift 2
@@ -72,23 +75,25 @@ if [ $court -eq 1 ]; then
   finir
 fi
 printf 'abc\303\251\377def' >invalide.txt
-printf 'a\344b\377' >sanstexte.txt
-long=un-nom-de-fichier-assez-long-pour-depasser-soixante-quatre-octets-dans-le-resume.txt
-cp sanstexte.txt $long
+printf 'ab\342\202' >inacheve.txt
+# A name long enough that the summary of characters left out once cut it.
+sanstexte=un-nom-de-fichier-assez-long-pour-depasser-soixante-quatre-octets-dans-le-resume.txt
+printf 'a\344b\377\344\344\344\344\344\344\344\344\344' >$sanstexte
+printf '\344' >un.txt
 printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt
 printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
 printf ab >ab.html
 : >vide.txt
 cp texte.txt meme.txt
-# 64 Ki copies of the sample: more than the output's buffer, and than the
-# 16 MiB from which progress shows.
+# 64 Ki copies: more than the output's buffer in either encoding, and than
+# the 16 MiB from which progress shows.
 cp texte.txt grand.txt
 cp texte.html grand.html
-for doublement in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16; do
-  cat grand.txt grand.txt >double.txt
-  mv double.txt grand.txt
-  cat grand.html grand.html >double.txt
-  mv double.txt grand.html
+for fichier in grand.txt grand.html utf8.txt utf8.html; do
+  for doublement in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16; do
+    cat $fichier $fichier >double.txt
+    mv double.txt $fichier
+  done
 done
 # The tool and its DLLs in folders named outside Latin-1; in one, a
 # proxy/stub that is no DLL.
@@ -123,6 +128,12 @@ case $outil in *.exe)
   contient erreurs "translating 100% ($((octets * 2 >> 20)) of $((octets * 2 >> 20)) MiB)"
   sur_terminal "cat grand.txt | $outil translate"
   contient erreurs "translating ($((octets >> 20)) MiB)"
+  # Read and write errors, where Linux can make them.
+  lancer 2 dossier translate
+  contient erreurs '<stdin>: read error: Is a directory'
+  cas="translate texte.txt >/dev/full"
+  "$outil" translate texte.txt >/dev/full 2>erreurs
+  contient erreurs 'cannot write the output: No space left on device'
   ;;
 esac
 
@@ -148,14 +159,17 @@ lancer 2 /dev/null translate --utf8 -o invalide.html invalide.txt
 contient erreurs 'invalid UTF-8 at byte offset 5'
 absent invalide.html
 sans_temporaire
-lancer 0 /dev/null translate sanstexte.txt
+lancer 2 /dev/null translate --utf8 inacheve.txt
+contient erreurs 'invalid UTF-8 at byte offset 2'
+lancer 0 /dev/null translate $sanstexte
 egal sortie ab.html
-contient erreurs '2 of 4 characters have no HTML text'
-contient erreurs 'U+00E4 at sanstexte.txt:1'
-lancer 0 /dev/null translate $long
-contient erreurs "U+00FF at $long:3)"
-lancer 2 /dev/null translate --strict -o strict.html sanstexte.txt
-contient erreurs 'U+00E4 at sanstexte.txt:1'
+contient erreurs '11 of 13 characters have no HTML text'
+contient erreurs "(U+00E4 at $sanstexte:1, U+00FF at $sanstexte:3, "
+contient erreurs "U+00E4 at $sanstexte:11, ...)"
+lancer 0 /dev/null translate un.txt
+contient erreurs '1 of 1 characters have no HTML text'
+lancer 2 /dev/null translate --strict -o strict.html texte.txt $sanstexte
+contient erreurs "U+00E4 at $sanstexte:1"
 absent strict.html
 lancer 2 /dev/null translate absent.txt
 contient erreurs absent.txt

@@ -15,25 +15,39 @@ fi
 client=$(cd "$(dirname "$0")" && pwd)/client echecs=0 echantillons=$2 zip=$3 travail=$4 version=$6 chargeur=$8
 rm -rf "$travail" && mkdir -p "$travail" && cd "$travail" || exit 1
 export WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d WINEPREFIX="$travail/wineprefix"
-bin="$travail/$(basename "$zip" .zip)/bin" && cp -a "$7" "$WINEPREFIX" && cmake -E tar xf "$zip" || { echo "no $7 or $zip"; exit 1; }
+paquet="$travail/$(basename "$zip" .zip)" && bin="$paquet/bin" && cp -a "$7" "$WINEPREFIX" && cmake -E tar xf "$zip" || { echo "no $7 or $zip"; exit 1; }
 trap 'wineserver -k 2>/dev/null; [ "$echecs" -ne 0 ] || rm -rf "$WINEPREFIX"' EXIT
-# Wine's services would hold a pipe open: output goes through files.
-wine() { entree=$1; shift; (cd "$bin" && "$chargeur" "$@" <"$entree" >"$travail/sortie" 2>"$travail/erreurs"); statut=$?; }
-wine /dev/null lexigarde.exe translate "Z:$echantillons/texte-latin1.txt"
+# Wine's services would hold a pipe open: output goes through files. wine FOLDER INPUT PROGRAM ARGS...
+wine() { dossier=$1 entree=$2; shift 2; (cd "$dossier" && "$chargeur" "$@" <"$entree" >"$travail/sortie" 2>"$travail/erreurs"); statut=$?; }
+wine "$bin" /dev/null lexigarde.exe translate "Z:$echantillons/texte-latin1.txt"
 [ $statut -eq 0 ] && cmp -s sortie "$echantillons/texte-latin1.html" || ko "translate: $statut, $(cat erreurs)"
-wine "$echantillons/mots.txt" lexigarde.exe check
+wine "$bin" "$echantillons/mots.txt" lexigarde.exe check
 [ $statut -eq 1 ] && grep -qx 'reinterpret_cast: keyword' sortie && grep -qx 'Class: not a keyword' sortie || ko "check: $statut"
-wine /dev/null lexigarde.exe status
+wine "$bin" /dev/null lexigarde.exe status
 grep -q '^activation: COM, registration-free through .*\\bin\\Lexigarde.manifest' sortie && grep -q 'registered: no' sortie || ko "status"
-wine /dev/null lexigarde.exe --version
+wine "$bin" /dev/null lexigarde.exe --version
 [ "$(tr -d '\r' <sortie)" = "lexigarde $version" ] || ko "--version: $(cat sortie)"
-# A client as users write one, in the multithreaded apartment: through the proxy/stub; and of the
-# automation companion, early- and late-bound.
-cmake -S "$client" -B client -DCMAKE_TOOLCHAIN_FILE="$5" -DCMAKE_PREFIX_PATH="$(dirname "$bin")" >client.log 2>&1 &&
-  cmake --build client >>client.log 2>&1 && cp client/client.exe client/client.exe.manifest "$bin/../lib/Lexigarde.tlb" "$bin" || ko "client: $(cat client.log)"
-wine /dev/null client.exe mta fichiers automation
-[ $statut -eq 0 ] && grep -q '^client: [1-9][0-9]* checks, 0 failed' sortie || ko "client.exe: $statut, $(cat sortie)"
+
+# The header MIDL's default command makes from the installed IDL (widl's here) leaves lexigarde.h whole.
+cp "$paquet/include/lexigarde.h" lexigarde.h.livre
+(cd "$paquet/include" && x86_64-w64-mingw32-widl -I /usr/include/wine/wine/windows -h ./*.idl) || ko "widl -h on the IDL"
+cmp -s "$paquet/include/lexigarde.h" lexigarde.h.livre || ko "the IDL's default header overwrote lexigarde.h"
+
+# A client as users write one, through find_package: built (which copies the DLLs beside it through
+# $<TARGET_FILE:...>), then installed (install(IMPORTED_RUNTIME_ARTIFACTS ...)).
+cmake -S "$client" -B client -DCMAKE_TOOLCHAIN_FILE="$5" -DCMAKE_PREFIX_PATH="$paquet" >client.log 2>&1 &&
+  cmake --build client >>client.log 2>&1 && cmake --install client --prefix installe >>client.log 2>&1 || ko "client: $(cat client.log)"
+# Where it was built, in the multithreaded apartment: through the copied proxy/stub; then the automation
+# companion, copied beside it too, early- and late-bound.
+cp "$bin/LexigardeScript.dll" client
+wine client /dev/null client.exe mta automation
+[ $statut -eq 0 ] && grep -q '^client: [1-9][0-9]* checks, 0 failed' sortie || ko "client.exe mta: $statut, $(cat sortie)"
+# Where it was installed: the type library and every binary's version resource (the tool's from the package).
+cp "$bin/lexigarde.exe" installe/bin
+wine installe/bin /dev/null client.exe fichiers
+[ $statut -eq 0 ] && grep -q '^client: [1-9][0-9]* checks, 0 failed' sortie || ko "client.exe fichiers: $statut, $(cat sortie)"
+
 # Without the manifest: the registry's answer, in one line.
-rm "$bin/Lexigarde.manifest" && wine /dev/null lexigarde.exe translate "Z:$echantillons/texte-latin1.txt"
+rm "$bin/Lexigarde.manifest" && wine "$bin" /dev/null lexigarde.exe translate "Z:$echantillons/texte-latin1.txt"
 [ $statut -eq 2 ] && [ "$(wc -l <erreurs)" -eq 1 ] && grep -q 'class not registered' erreurs || ko "no manifest: $statut, $(cat erreurs)"
 echo "test_paquet: $echecs failed" && [ "$echecs" -eq 0 ]

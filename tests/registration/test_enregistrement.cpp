@@ -53,7 +53,7 @@ TEST(Identifiants, OntLeurFormeDuRegistre) {
     for (const auto& [guid, texte] : identifiants) EXPECT_EQ(Large(texte), TexteCLSID(*guid));
 }
 
-TEST_F(Enregistrement, EcritLesCinqCleesDeChaqueClasseEtRienDAutre) {
+TEST_F(Enregistrement, EcritLesNeufClesDeChaqueClasseEtRienDAutre) {
     ASSERT_HR(S_OK, Module().DllRegisterServer());
     const std::string descriptions[] = {
         "Composant interne de validation de mots cl\xE9s",

@@ -22,7 +22,8 @@ inline const char* const arbresDesClasses[] = {
 template <class Caractere>
 std::string Majuscules(const Caractere* texte, size_t longueur) {
     std::string resultat(texte, texte + longueur);
-    for (char& c : resultat) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    for (char& c : resultat)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return resultat;
 }
 
@@ -31,20 +32,25 @@ inline std::string Majuscules(const std::string& texte) { return Majuscules(text
 // The key `cle`, named `chemin`, with its values and everything below it.
 inline void LireRegistre(HKEY cle, const std::string& chemin, std::vector<std::string>& lignes) {
     lignes.push_back(chemin);
-    WCHAR nom[256];
+    const DWORD longueurNom = 256;
+    WCHAR nom[longueurNom];
     BYTE donnees[4096];
-    DWORD longueur = 256, type = 0, taille = sizeof donnees;
-    for (DWORD i = 0;
-         RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) == ERROR_SUCCESS;
-         ++i, longueur = 256, taille = sizeof donnees)
+    for (DWORD i = 0;; ++i) {
+        DWORD longueur = longueurNom;
+        DWORD type = 0;
+        DWORD taille = sizeof donnees;
+        if (RegEnumValueW(cle, i, nom, &longueur, nullptr, &type, donnees, &taille) != ERROR_SUCCESS) break;
         lignes.push_back(chemin + " [" + Majuscules(nom, longueur) + "] " + std::to_string(type) + " " +
                          std::string(donnees, donnees + taille));
-    for (DWORD i = 0; longueur = 256,
-               RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i) {
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD longueur = longueurNom;
+        if (RegEnumKeyExW(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         HKEY sousCle = nullptr;
         if (RegOpenKeyExW(cle, nom, 0, KEY_READ, &sousCle) != ERROR_SUCCESS) continue;
-        LireRegistre(sousCle, (chemin.empty() ? "" : chemin + "\\") + Majuscules(nom, longueur), lignes);
+        std::string cheminSousCle = Majuscules(nom, longueur);
+        if (!chemin.empty()) cheminSousCle = chemin + "\\" + cheminSousCle;
+        LireRegistre(sousCle, cheminSousCle, lignes);
         RegCloseKey(sousCle);
     }
 }

@@ -12,7 +12,7 @@ emule=1 vue=/reg:32 cle='HKCR\CLSID\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}'
 # Wine's services would hold a pipe open: output goes through a file.
 wine() { "$lanceur" "$chargeur" "$@" >"$travail/sortie" 2>&1 </dev/null; }
 echec() { echo "com.sh $mode: $*" >&2; cat "$travail/sortie" >&2; exit 1; }
-client() { wine client_apartements.exe "$@" || [ $emule -eq 1 ]; grep -q '^client: [1-9][0-9]* checks, 0 failed' "$travail/sortie" || echec "client $*"; }
+client() { wine client_apartements.exe "$@" || [ $emule -eq 1 ] || echec "client $*"; grep -q '^client: [1-9][0-9]* checks, 0 failed' "$travail/sortie" || echec "client $*"; }
 case $mode in
 enregistrer) chargeur=/usr/lib/wine/wine64 && wine regsvr32 /s "$@" && wine reg query "$cle" $vue || echec "regsvr32 /s $*; reg query" ;;
 desenregistrer) chargeur=/usr/lib/wine/wine64 && wine regsvr32 /u /s "$@" && ! wine reg query "$cle" $vue || echec "regsvr32 /u /s $*; reg query" ;;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-void Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK);
+bool Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK);
 
 namespace {
 

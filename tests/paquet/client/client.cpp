@@ -1,11 +1,14 @@
 // The package's client (registration-free) and the Windows tests' (after regsvr32): both classes by
-// ProgID in each apartment, Lexigarde.tlb and the version resources read back, the automation companion.
-// client MODE...
+// ProgID in each apartment, Lexigarde.tlb and the version resources read back, the automation companion
+// (automation.cpp). client MODE...
+// Both headers a package user may meet: lexigarde.h first here, the other first in valider_en_c.c.
 #include "lexigarde.h"
+#include "lexigarde_interfaces.h"
 #include "support/mots_cles_cpp98.h"
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -15,26 +18,33 @@
 // A method of the wrong calling convention moves its caller's stack pointer (on 32-bit x86).
 #define PILE(variable) asm volatile("mov %%esp, %k0" : "=r"(variable))
 
+// Valider called from C (valider_en_c.c).
+extern "C" HRESULT ValiderEnC(IValiderMotsCles* validateur, const char* mot, bool* reponse);
+
 std::atomic<int> verifications{0}, echecs{0};
-void Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
+
+// One check; a failure names it, with the HRESULT the call gave where there is one.
+bool Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
     ++verifications;
-    if (!vrai) ++echecs, std::printf("FAILED: %s (0x%08lX)\n", quoi.c_str(), static_cast<unsigned long>(hr));
+    if (!vrai) ++echecs;
+    if (!vrai) std::printf("FAILED: %s (0x%08lX)\n", quoi.c_str(), static_cast<unsigned long>(hr));
+    return vrai;
 }
 void Automation(); // automation.cpp: LexigardeScript.dll early- and late-bound
 
 namespace {
 
+bool VerifierHr(HRESULT attendu, HRESULT hr, const std::string& quoi) { return Verifier(hr == attendu, quoi, hr); }
+
 // Through a manifest Wine's CLSIDFromProgID may give another identifier of the class: only used.
-const wchar_t* const progIds[] = {
-    L"Composant.Interne.ValidationMotsCles.1", L"Composant.Interne.Trad.ASCII.HTML.1",
-    L"Composant.Interne.ValidationMotsCles", L"Composant.Interne.Trad.ASCII.HTML"};
-const IID* const iids[] = {&IID_IValiderMotsCles, &IID_ITraduireASCIIMeta};
-void* Creer(int i, HRESULT attendu) {
+template <class Interface>
+Interface* Creer(const wchar_t* progId, HRESULT attendu) {
+    const std::string nom(progId, progId + std::wcslen(progId));
     CLSID clsid{};
-    void* objet = nullptr;
-    HRESULT hr = CLSIDFromProgID(progIds[i], &clsid);
-    if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, *iids[i % 2], &objet);
-    Verifier(hr == attendu, "CoCreateInstance by ProgID", hr);
+    VerifierHr(S_OK, CLSIDFromProgID(progId, &clsid), "CLSIDFromProgID " + nom);
+    Interface* objet = nullptr;
+    const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&objet));
+    VerifierHr(attendu, hr, "CoCreateInstance " + nom);
     return objet;
 }
 
@@ -42,7 +52,7 @@ void* Creer(int i, HRESULT attendu) {
 bool EstDirect(void* objet) {
     MEMORY_BASIC_INFORMATION zone{};
     VirtualQuery((*static_cast<void***>(objet))[3], &zone, sizeof zone);
-    return GetModuleHandleW(L"Lexigarde.dll") && zone.AllocationBase == GetModuleHandleW(L"Lexigarde.dll");
+    return zone.AllocationBase != nullptr && zone.AllocationBase == GetModuleHandleW(L"Lexigarde.dll");
 }
 
 // Every keyword answers true, every near miss false, in one byte: the next stays the caller's.
@@ -50,14 +60,70 @@ void Repondre(IValiderMotsCles* validateur, int fois) {
     const char* const presque[] = {"", "If", "if ", "cons", "consts", "xor", "nullptr", "\xE9t\xE9"};
     for (int i = 0; i < (63 + 8) * fois; ++i) {
         const int n = i % (63 + 8);
-        const char* mot = n < 63 ? motsClesCpp98[n] : presque[n - 63];
+        const bool motCle = n < 63;
+        const char* mot = motCle ? motsClesCpp98[n] : presque[n - 63];
+        const std::string quoi = std::string("Valider ") + mot;
         unsigned char reponse[2] = {0xCC, 0xCC};
         unsigned avant, apres;
         PILE(avant);
         const HRESULT hr = validateur->Valider(mot, reinterpret_cast<bool*>(reponse));
         PILE(apres);
-        Verifier(hr == S_OK && reponse[0] == (n < 63) && reponse[1] == 0xCC && avant == apres,
-                 std::string("Valider ") + mot, hr);
+        VerifierHr(S_OK, hr, quoi);
+        Verifier(reponse[0] == motCle, quoi + ": the answer");
+        Verifier(reponse[1] == 0xCC, quoi + ": the byte after the answer");
+        Verifier(avant == apres, quoi + ": the stack pointer");
+    }
+}
+
+// Every byte's translation is the object's own, the caller's bytes after the text kept.
+void Traduire(ITraduireASCIIMeta* traducteur, ITraduireASCIIMeta* direct) {
+    for (int c = 0; c < 256; ++c) {
+        const std::string quoi = "Traduire " + std::to_string(c);
+        ResultatTraduction recu;
+        std::memset(&recu, c ^ 0x5A, sizeof recu);
+        ResultatTraduction attendue = recu;
+        unsigned avant, apres;
+        PILE(avant);
+        const HRESULT hr = traducteur->Traduire(c, &recu);
+        PILE(apres);
+        VerifierHr(S_OK, hr, quoi);
+        VerifierHr(S_OK, direct->Traduire(c, &attendue), quoi + " in-process");
+        Verifier(std::memcmp(&recu, &attendue, sizeof recu) == 0, quoi + ": the record as in-process");
+        Verifier(avant == apres, quoi + ": the stack pointer");
+    }
+}
+
+// A null word reaches the object, which refuses it and answers false over the caller's true; a null
+// answer or record goes no further than a proxy. 32-bit Wine under qemu does not survive the
+// exception by which a proxy refuses a null pointer.
+void Refuser(IValiderMotsCles* validateur, ITraduireASCIIMeta* traducteur, bool sta, bool emule) {
+    bool reponse = true;
+    VerifierHr(E_POINTER, ValiderEnC(validateur, nullptr, &reponse), "Valider of a null word");
+    Verifier(!reponse, "Valider of a null word answers false");
+    if (emule) return;
+    const HRESULT nul = sta ? E_POINTER : HRESULT_FROM_WIN32(RPC_X_NULL_REF_POINTER);
+    VerifierHr(nul, validateur->Valider("if", nullptr), "Valider with a null answer");
+    VerifierHr(nul, traducteur->Traduire('<', nullptr), "Traduire with a null record");
+}
+
+// In an STA the module stays loaded while an object or a server lock holds it, and no longer.
+void Garder() {
+    const char* const tenants[] = {"nothing", "a server lock", "an object"};
+    for (int verrou = 2; verrou >= 0; --verrou) {
+        const std::string quoi = std::string(" while ") + tenants[verrou] + " holds the module";
+        IClassFactory* fabrique = nullptr;
+        IUnknown* objet = nullptr;
+        const HRESULT hr = CoGetClassObject(CLSID_TraducteurASCIIMeta, CLSCTX_INPROC_SERVER, nullptr,
+                                            IID_PPV_ARGS(&fabrique));
+        if (!VerifierHr(S_OK, hr, "CoGetClassObject" + quoi)) continue;
+        if (verrou == 2)
+            VerifierHr(S_OK, fabrique->CreateInstance(nullptr, IID_PPV_ARGS(&objet)), "CreateInstance" + quoi);
+        else
+            VerifierHr(S_OK, fabrique->LockServer(verrou), "LockServer" + quoi);
+        fabrique->Release();
+        CoFreeUnusedLibrariesEx(0, 0);
+        Verifier((GetModuleHandleW(L"Lexigarde.dll") != nullptr) == (verrou != 0), "loaded" + quoi);
+        if (objet) objet->Release();
     }
 }
 
@@ -66,111 +132,119 @@ void Repondre(IValiderMotsCles* validateur, int fois) {
 void Apartement(bool sta, HRESULT attendu) {
     // 32-bit Wine under qemu survives neither threads nor the exception of a refused null pointer.
     const bool emule = GetEnvironmentVariableA("LEXIGARDE_EMULATION_I386", nullptr, 0) != 0;
-    const HMODULE module = LoadLibraryW(L"Lexigarde.dll"); // the object itself, for reference
+    // The object itself, for reference.
+    const HMODULE module = LoadLibraryW(L"Lexigarde.dll");
+    const auto obtenir = reinterpret_cast<PFN_DllGetClassObject>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")));
     IClassFactory* fabrique = nullptr;
+    obtenir(CLSID_TraducteurASCIIMeta, IID_PPV_ARGS(&fabrique));
     ITraduireASCIIMeta* direct = nullptr;
-    reinterpret_cast<PFN_DllGetClassObject>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")))(
-        CLSID_TraducteurASCIIMeta, IID_IClassFactory, reinterpret_cast<void**>(&fabrique));
-    fabrique->CreateInstance(nullptr, IID_ITraduireASCIIMeta, reinterpret_cast<void**>(&direct));
+    fabrique->CreateInstance(nullptr, IID_PPV_ARGS(&direct));
     fabrique->Release();
-    Verifier(SUCCEEDED(CoInitializeEx(nullptr, sta ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED)),
-             "CoInitializeEx");
-    for (int i = 0; i < 4; i += 2) {
-        auto validateur = static_cast<IValiderMotsCles*>(Creer(i, attendu));
-        auto traducteur = static_cast<ITraduireASCIIMeta*>(Creer(i + 1, attendu));
-        if (!validateur || !traducteur) continue;
-        Verifier(EstDirect(validateur) == sta && EstDirect(traducteur) == sta, "the objects, or proxies");
+    const HRESULT initialise = CoInitializeEx(nullptr, sta ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED);
+    Verifier(SUCCEEDED(initialise), "CoInitializeEx");
+    const wchar_t* const progIds[2][2] = {
+        {L"Composant.Interne.ValidationMotsCles.1", L"Composant.Interne.Trad.ASCII.HTML.1"},
+        {L"Composant.Interne.ValidationMotsCles", L"Composant.Interne.Trad.ASCII.HTML"}};
+    for (int p = 0; p < 2; ++p) {
+        auto* validateur = Creer<IValiderMotsCles>(progIds[p][0], attendu);
+        auto* traducteur = Creer<ITraduireASCIIMeta>(progIds[p][1], attendu);
+        if (validateur == nullptr || traducteur == nullptr) continue;
+        Verifier(EstDirect(validateur) == sta, sta ? "the validator itself" : "a proxy of the validator");
+        Verifier(EstDirect(traducteur) == sta, sta ? "the translator itself" : "a proxy of the translator");
         Repondre(validateur, 1);
-        for (int c = 0; c < 256; ++c) { // the caller's bytes after the text included
-            ResultatTraduction recu, attendue;
-            std::memset(&recu, c ^ 0x5A, sizeof recu), attendue = recu;
-            unsigned avant, apres;
-            PILE(avant);
-            const HRESULT hr = traducteur->Traduire(c, &recu), hrDirect = direct->Traduire(c, &attendue);
-            PILE(apres);
-            Verifier(hr == S_OK && hrDirect == S_OK && std::memcmp(&recu, &attendue, sizeof recu) == 0 &&
-                         (recu.texte[63] & 0xFF) == (c ^ 0x5A) && avant == apres,
-                     "Traduire " + std::to_string(c), hr);
-        }
-        // A null word reaches the object; a null pointer out, in a proxy, does not.
-        const HRESULT nul = sta ? E_POINTER : HRESULT_FROM_WIN32(RPC_X_NULL_REF_POINTER);
-        bool reponse = false;
-        Verifier(validateur->Valider(nullptr, &reponse) == E_POINTER &&
-                     (emule || (validateur->Valider("if", nullptr) == nul &&
-                                traducteur->Traduire('<', nullptr) == nul)),
-                 "null word, answer, record");
-        if (i == 0 && !sta && !emule) { // two threads of the MTA share one proxy
+        Traduire(traducteur, direct);
+        Refuser(validateur, traducteur, sta, emule);
+        if (p == 0 && !sta && !emule) {
+            // Two threads of the MTA share one proxy.
             std::thread premier(Repondre, validateur, 20), second(Repondre, validateur, 20);
-            premier.join(), second.join();
+            premier.join();
+            second.join();
         }
-        Verifier(validateur->Release() == 0 && traducteur->Release() == 0, "released");
+        Verifier(validateur->Release() == 0, "the validator released");
+        Verifier(traducteur->Release() == 0, "the translator released");
     }
     direct->Release();
     FreeLibrary(module);
-    for (int verrou = 2; sta && verrou >= 0; --verrou) { // an object lives, a server lock holds, nothing
-        IClassFactory* fabrique = nullptr;
-        IUnknown* objet = nullptr;
-        HRESULT hr = CoGetClassObject(CLSID_TraducteurASCIIMeta, CLSCTX_INPROC_SERVER, nullptr,
-                                      IID_IClassFactory, reinterpret_cast<void**>(&fabrique));
-        if (fabrique)
-            hr = verrou == 2
-                     ? fabrique->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&objet))
-                     : fabrique->LockServer(verrou),
-            fabrique->Release();
-        CoFreeUnusedLibrariesEx(0, 0);
-        Verifier(hr == S_OK && !GetModuleHandleW(L"Lexigarde.dll") == !verrou, "the module kept", hr);
-        if (objet) objet->Release();
-    }
+    if (sta) Garder();
     CoUninitialize();
 }
 
-// The build's files: Lexigarde.tlb beside the program says what the header says (per interface, after
-// the three slots of IUnknown, one method whose two parameters go in, then out or both ways; the
-// record); every binary's resources give the build's one version.
+// One interface in Lexigarde.tlb as the header has it: after the three slots of IUnknown, one method
+// whose two parameters go in, then `sens`. Returns the record its second parameter points to, if any.
+ITypeInfo* LireInterface(ITypeLib* tlb, const IID& iid, const std::string& quoi, USHORT sens) {
+    ITypeInfo* info = nullptr;
+    TYPEATTR* attributs = nullptr;
+    FUNCDESC* methode = nullptr;
+    ITypeInfo* pointee = nullptr;
+    if (!VerifierHr(S_OK, tlb->GetTypeInfoOfGuid(iid, &info), quoi + " in Lexigarde.tlb")) return nullptr;
+    if (VerifierHr(S_OK, info->GetTypeAttr(&attributs), quoi + ": GetTypeAttr") &&
+        VerifierHr(S_OK, info->GetFuncDesc(0, &methode), quoi + ": GetFuncDesc")) {
+        const ELEMDESC* parametres = methode->lprgelemdescParam;
+        const USHORT dedans = PARAMFLAG_FIN | PARAMFLAG_FOUT;
+        Verifier(attributs->typekind == TKIND_INTERFACE, quoi + ": an interface");
+        Verifier(attributs->cFuncs == 1, quoi + ": one method");
+        Verifier(methode->oVft == 3 * sizeof(void*), quoi + ": the method after IUnknown's three");
+        Verifier(methode->cParams == 2, quoi + ": two parameters");
+        Verifier((parametres[0].paramdesc.wParamFlags & dedans) == PARAMFLAG_FIN, quoi + ": the first in");
+        Verifier((parametres[1].paramdesc.wParamFlags & dedans) == sens, quoi + ": the second's direction");
+        const TYPEDESC* pointe = parametres[1].tdesc.lptdesc;
+        if (parametres[1].tdesc.vt == VT_PTR && pointe->vt == VT_USERDEFINED)
+            info->GetRefTypeInfo(pointe->hreftype, &pointee);
+        info->ReleaseFuncDesc(methode);
+    }
+    if (attributs) info->ReleaseTypeAttr(attributs);
+    info->Release();
+    return pointee;
+}
+
+// The record in Lexigarde.tlb: its size, and each field's offset, as the header's.
+void LireRecord(ITypeInfo* record) {
+    TYPEATTR* attributs = nullptr;
+    if (VerifierHr(S_OK, record->GetTypeAttr(&attributs), "ResultatTraduction: GetTypeAttr")) {
+        Verifier(attributs->typekind == TKIND_RECORD, "ResultatTraduction: a record");
+        Verifier(attributs->cbSizeInstance == sizeof(ResultatTraduction), "ResultatTraduction: its size");
+        Verifier(attributs->cVars == 2, "ResultatTraduction: two fields");
+        record->ReleaseTypeAttr(attributs);
+    }
+    const size_t decalages[] = {offsetof(ResultatTraduction, texte), offsetof(ResultatTraduction, longueur)};
+    for (UINT i = 0; i < 2; ++i) {
+        const std::string quoi = "ResultatTraduction's field " + std::to_string(i);
+        VARDESC* champ = nullptr;
+        if (!VerifierHr(S_OK, record->GetVarDesc(i, &champ), quoi + ": GetVarDesc")) continue;
+        Verifier(champ->oInst == decalages[i], quoi + ": its offset");
+        record->ReleaseVarDesc(champ);
+    }
+}
+
+// The build's files: Lexigarde.tlb as the header says; every binary's resources give the build's one
+// version.
 void Fichiers() {
     ITypeLib* tlb = nullptr;
-    ITypeInfo *info = nullptr, *record = nullptr;
-    TYPEATTR* a = nullptr;
-    Verifier(LoadTypeLibEx(L"Lexigarde.tlb", REGKIND_NONE, &tlb) == S_OK, "LoadTypeLibEx");
-    const USHORT in = PARAMFLAG_FIN, out = PARAMFLAG_FOUT, sens[] = {out, in | out};
-    for (int i = 0; i < 2 && tlb; ++i) {
-        FUNCDESC* f = nullptr;
-        if (tlb->GetTypeInfoOfGuid(*iids[i], &info) == S_OK && info->GetTypeAttr(&a) == S_OK)
-            info->GetFuncDesc(0, &f);
-        const auto flags = [f](int n) { return f->lprgelemdescParam[n].paramdesc.wParamFlags & (in | out); };
-        Verifier(f && a->typekind == TKIND_INTERFACE && a->cFuncs == 1 && f->oVft == 3 * sizeof(void*) &&
-                     f->cParams == 2 && flags(0) == in && flags(1) == sens[i],
-                 "interface in Lexigarde.tlb", static_cast<HRESULT>(iids[i]->Data1));
-        if (f && i == 1) info->GetRefTypeInfo(f->lprgelemdescParam[1].tdesc.lptdesc->hreftype, &record);
-        if (f) info->ReleaseFuncDesc(f), info->ReleaseTypeAttr(a), info->Release(), a = nullptr;
+    if (VerifierHr(S_OK, LoadTypeLibEx(L"Lexigarde.tlb", REGKIND_NONE, &tlb), "LoadTypeLibEx")) {
+        const USHORT sortant = PARAMFLAG_FOUT;
+        const USHORT lesDeux = PARAMFLAG_FIN | PARAMFLAG_FOUT;
+        ITypeInfo* reponse = LireInterface(tlb, __uuidof(IValiderMotsCles), "IValiderMotsCles", sortant);
+        ITypeInfo* record = LireInterface(tlb, __uuidof(ITraduireASCIIMeta), "ITraduireASCIIMeta", lesDeux);
+        Verifier(reponse == nullptr, "Valider's answer a byte in Lexigarde.tlb, not a type of its own");
+        if (Verifier(record != nullptr, "ResultatTraduction in Lexigarde.tlb")) LireRecord(record);
+        if (record) record->Release();
+        tlb->Release();
     }
-    // The record Traduire's second parameter points to: its size, and each field's offset.
-    VARDESC *texte = nullptr, *longueur = nullptr;
-    Verifier(record && record->GetTypeAttr(&a) == S_OK && a->typekind == TKIND_RECORD &&
-                 a->cbSizeInstance == sizeof(ResultatTraduction) && a->cVars == 2 &&
-                 record->GetVarDesc(0, &texte) == S_OK &&
-                 texte->oInst == offsetof(ResultatTraduction, texte) &&
-                 record->GetVarDesc(1, &longueur) == S_OK &&
-                 longueur->oInst == offsetof(ResultatTraduction, longueur),
-             "ResultatTraduction in Lexigarde.tlb");
-    if (longueur) record->ReleaseVarDesc(texte), record->ReleaseVarDesc(longueur);
-    if (record) record->ReleaseTypeAttr(a), record->Release();
-    if (tlb) tlb->Release();
-    const std::wstring v = L"" VERSION_LEXIGARDE;
-    for (const std::wstring fichier : {L"Lexigarde.dll", L"lexigarde.exe", L"LexigardePS.dll", L"LexigardeScript.dll"}) {
+    for (const std::wstring fichier : {L"Lexigarde.dll", L"lexigarde.exe", L"LexigardePS.dll"}) {
+        const std::string nomFichier(fichier.begin(), fichier.end());
         std::string bloc(GetFileVersionInfoSizeW(fichier.c_str(), nullptr) + 1, '\0');
-        std::wstring lu;
-        for (const std::wstring n : {L"FileVersion", L"ProductName", L"OriginalFilename"}) {
+        const bool lu = GetFileVersionInfoW(fichier.c_str(), 0, bloc.size(), &bloc[0]);
+        if (!Verifier(lu, "the version resource of " + nomFichier)) continue;
+        const std::pair<std::wstring, std::wstring> valeurs[] = {
+            {L"FileVersion", L"" VERSION_LEXIGARDE}, {L"ProductName", L"Lexigarde"}, {L"OriginalFilename", fichier}};
+        for (const auto& [nom, attendue] : valeurs) {
             void* texte = nullptr;
             UINT taille = 0;
-            if (GetFileVersionInfoW(fichier.c_str(), 0, bloc.size(), &bloc[0]) &&
-                VerQueryValueW(&bloc[0], (L"\\StringFileInfo\\040904B0\\" + n).c_str(), &texte, &taille))
-                lu += static_cast<const wchar_t*>(texte);
-            lu += L' ';
+            VerQueryValueW(&bloc[0], (L"\\StringFileInfo\\040904B0\\" + nom).c_str(), &texte, &taille);
+            const std::wstring valeur = texte ? static_cast<const wchar_t*>(texte) : L"";
+            Verifier(valeur == attendue, std::string(nom.begin(), nom.end()) + " of " + nomFichier);
         }
-        Verifier(lu == v + L" Lexigarde " + fichier + L' ',
-                 "version resources of " + std::string(fichier.begin(), fichier.end()));
     }
 }
 
@@ -178,17 +252,14 @@ void Fichiers() {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0); // every line out, should the process die
-    const std::pair<std::string, void (*)()> modes[] = {
-        {"sta", [] { Apartement(true, S_OK); }},
-        {"sans-proxy", [] { Apartement(false, E_NOINTERFACE); }},
-        {"mta", [] { Apartement(false, S_OK); }},
-        {"fichiers", Fichiers},
-        {"automation", Automation}};
+    const std::pair<std::string, void (*)()> modes[] = {{"sta", [] { Apartement(true, S_OK); }},
+                                                        {"sans-proxy", [] { Apartement(false, E_NOINTERFACE); }},
+                                                        {"mta", [] { Apartement(false, S_OK); }},
+                                                        {"fichiers", Fichiers},
+                                                        {"automation", Automation}};
     for (int i = 1; i < argc; ++i) {
-        bool connu = false;
-        for (const auto& mode : modes)
-            if (mode.first == argv[i]) connu = true, mode.second();
-        Verifier(connu, std::string("mode ") + argv[i]);
+        const auto mode = std::find_if(std::begin(modes), std::end(modes), [&](auto& m) { return m.first == argv[i]; });
+        if (Verifier(mode != std::end(modes), std::string("mode ") + argv[i])) mode->second();
     }
     std::printf("client: %d checks, %d failed\n", verifications.load(), echecs.load());
     return echecs != 0;

@@ -1,0 +1,129 @@
+// The MSI's registry rows of a module, taken from its own self-registration:
+//   lignes_registre MODULE FILE_ID OUTPUT.wxi
+// loads MODULE (the Linux build of it, on the stand-in platform), calls its
+// DllRegisterServer as regsvr32 would, and writes every value it put below
+// HKEY_CLASSES_ROOT as a WiX RegistryValue, the module's own path becoming
+// [#FILE_ID], the installed file's path. So the installer writes what the
+// module's registration writes, from one source.
+#include "lexigarde.h"
+#include "plateforme.h"
+
+#include <cstdio>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using Texte = std::basic_string<WCHAR>;
+
+Texte Elargir(const std::string& texte) { return Texte(texte.begin(), texte.end()); }
+
+// UTF-16 (the registry's) to UTF-8 (the WiX source's), code points of the
+// basic plane only: a surrogate is refused rather than mangled.
+std::string Utf8(const Texte& texte) {
+    std::string sortie;
+    for (const WCHAR c : texte) {
+        const unsigned u = c;
+        if (u >= 0xD800 && u < 0xE000) throw std::runtime_error("surrogate in a registry text");
+        if (u < 0x80) {
+            sortie += static_cast<char>(u);
+        } else if (u < 0x800) {
+            sortie += static_cast<char>(0xC0 | (u >> 6));
+            sortie += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            sortie += static_cast<char>(0xE0 | (u >> 12));
+            sortie += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            sortie += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return sortie;
+}
+
+// A text as the Registry table reads it (formatted: brackets are
+// references), then as an XML attribute.
+std::string Attribut(const Texte& texte) {
+    std::string sortie;
+    for (const char c : Utf8(texte)) {
+        switch (c) {
+        case '[': sortie += "[\\[]"; break;
+        case ']': sortie += "[\\]]"; break;
+        case '&': sortie += "&amp;"; break;
+        case '<': sortie += "&lt;"; break;
+        case '>': sortie += "&gt;"; break;
+        case '"': sortie += "&quot;"; break;
+        default: sortie += c;
+        }
+    }
+    return sortie;
+}
+
+// Writes the values of `chemin` and of every key below it, depth first.
+void Parcourir(HKEY racine, const Texte& chemin, const Texte& cheminModule, const std::string& fichier,
+               std::ofstream& sortie) {
+    HKEY cle = nullptr;
+    if (RegOpenKeyExW(racine, chemin.c_str(), 0, KEY_READ, &cle) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot open " + Utf8(chemin));
+    bool valeurs = false;
+    for (DWORD i = 0;; ++i) {
+        WCHAR nom[16384];
+        DWORD longueurNom = 16384, type = 0;
+        BYTE donnees[65536];
+        DWORD taille = sizeof donnees;
+        if (RegEnumValueW(cle, i, nom, &longueurNom, nullptr, &type, donnees, &taille) != ERROR_SUCCESS) break;
+        if (type != REG_SZ) throw std::runtime_error("a value that is not a string under " + Utf8(chemin));
+        Texte valeur(reinterpret_cast<const WCHAR*>(donnees), taille / sizeof(WCHAR));
+        while (!valeur.empty() && valeur.back() == 0) valeur.pop_back();
+        sortie << "  <RegistryValue Root=\"HKCR\" Key=\"" << Attribut(chemin) << '"';
+        if (longueurNom > 0) sortie << " Name=\"" << Attribut(Texte(nom, longueurNom)) << '"';
+        // A value's leading # would make it a number: ## keeps it a text.
+        const std::string diese = !valeur.empty() && valeur[0] == u'#' ? "#" : "";
+        sortie << " Type=\"string\" Value=\""
+               << (valeur == cheminModule ? "[#" + fichier + "]" : diese + Attribut(valeur)) << "\"/>\n";
+        valeurs = true;
+    }
+    bool sousCles = false;
+    for (DWORD i = 0;; ++i) {
+        WCHAR nom[256];
+        DWORD longueurNom = 256;
+        if (RegEnumKeyExW(cle, i, nom, &longueurNom, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        const Texte nomCle(nom, longueurNom);
+        Parcourir(racine, chemin.empty() ? nomCle : chemin + u'\\' + nomCle, cheminModule, fichier, sortie);
+        sousCles = true;
+    }
+    RegCloseKey(cle);
+    // A key with nothing in it has no row of its own in the Registry table.
+    if (!chemin.empty() && !valeurs && !sousCles) throw std::runtime_error("empty key " + Utf8(chemin));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: lignes_registre MODULE FILE_ID OUTPUT.wxi\n");
+        return 2;
+    }
+    try {
+        const HMODULE module = LoadLibraryW(Elargir(argv[1]).c_str());
+        if (module == nullptr) throw std::runtime_error(std::string("cannot load ") + argv[1]);
+        const auto enregistrer = reinterpret_cast<PFN_DllRegisterServer>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
+        if (enregistrer == nullptr) throw std::runtime_error(std::string("no DllRegisterServer in ") + argv[1]);
+        const HRESULT hr = enregistrer();
+        if (FAILED(hr)) throw std::runtime_error("DllRegisterServer failed");
+        WCHAR chemin[4096] = {};
+        const DWORD longueur = GetModuleFileNameW(module, chemin, 4096);
+        if (longueur == 0 || longueur >= 4096) throw std::runtime_error(std::string("no path for ") + argv[1]);
+        std::ofstream sortie(argv[3], std::ios::binary);
+        sortie << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Made by lignes_registre from "
+               << argv[1] << "'s DllRegisterServer. -->\n<Include>\n";
+        Parcourir(HKEY_CLASSES_ROOT, Texte(), Texte(chemin, longueur), argv[2], sortie);
+        sortie << "</Include>\n";
+        if (!sortie.flush()) throw std::runtime_error(std::string("cannot write ") + argv[3]);
+    } catch (const std::exception& erreur) {
+        std::fprintf(stderr, "lignes_registre: %s\n", erreur.what());
+        std::remove(argv[3]);
+        return 1;
+    }
+    return 0;
+}
