@@ -1,10 +1,9 @@
-// LexigardeScript.dll's entry points: the class factory, unloading, and
-// self-registration of its two classes.
+// LexigardeScript.dll's entry points: the class factory and unloading (its
+// self-registration: enregistrement_script.cpp).
 #include <olectl.h>
 
 #include <new>
 
-#include "registration/enregistrement.h"
 #include "script/automation.h"
 
 std::atomic<long> compteServeur{0};
@@ -12,17 +11,6 @@ std::atomic<long> compteServeur{0};
 namespace {
 
 HMODULE ceModule = nullptr;
-
-struct Classe {
-    const CLSID* clsid;
-    const char *description, *progIdIndependant, *progId;
-};
-const Classe classes[] = {
-    {&CLSID_ValidationMotsCles, "Lexigarde: C++98 keywords, for scripts", "Lexigarde.ValidationMotsCles",
-     "Lexigarde.ValidationMotsCles.1"},
-    {&CLSID_TraductionHTML, "Lexigarde: Latin-1 and Unicode text to HTML, for scripts",
-     "Lexigarde.TraductionHTML", "Lexigarde.TraductionHTML.1"},
-};
 
 class Fabrique : public IClassFactory {
 public:
@@ -53,7 +41,12 @@ private:
     HRESULT (*creer_)(REFIID, void**);
 };
 
-Fabrique fabriques[] = {Fabrique(CreerValidation), Fabrique(CreerTraduction)};
+struct Classe {
+    const CLSID* clsid;
+    Fabrique fabrique;
+};
+Classe classes[] = {{&CLSID_ValidationMotsCles, Fabrique(CreerValidation)},
+                    {&CLSID_TraductionHTML, Fabrique(CreerTraduction)}};
 
 } // namespace
 
@@ -82,38 +75,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD raison, void*) {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
-    for (int i = 0; i < 2; ++i)
-        if (IsEqualCLSID(clsid, *classes[i].clsid)) return fabriques[i].QueryInterface(riid, ppv);
+    for (Classe& classe : classes)
+        if (IsEqualCLSID(clsid, *classe.clsid)) return classe.fabrique.QueryInterface(riid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllCanUnloadNow() { return compteServeur == 0 ? S_OK : S_FALSE; }
-
-// Apartment: the objects live in their creator's single-threaded apartment,
-// as scripts expect; Lexigarde.dll's own objects are in the main one.
-STDAPI DllRegisterServer() {
-    try {
-        for (const Classe& classe : classes) {
-            const HRESULT hr = EnregistrerComposant("LexigardeScript.dll", *classe.clsid, classe.description,
-                                                    classe.progIdIndependant, classe.progId, "Apartment");
-            if (FAILED(hr)) return hr;
-        }
-        return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
-
-STDAPI DllUnregisterServer() {
-    try {
-        HRESULT premier = S_OK;
-        for (const Classe& classe : classes) {
-            const HRESULT hr =
-                DesenregistrerComposant(*classe.clsid, classe.progIdIndependant, classe.progId);
-            if (SUCCEEDED(premier)) premier = hr;
-        }
-        return premier;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}

@@ -45,12 +45,16 @@ produit() { # name, version and maker of each product of ours among the installe
     "$WINEPREFIX/system.reg" >"$travail/produits"
 }
 
+# A script using the companion. Wine's script host registers its own type library at its first run:
+# that run comes before the prefix is first read, so that the comparisons below see only the MSI.
+printf 'WScript.Echo CreateObject("Lexigarde.TraductionHTML").TraduireTexte("a < b")\r\n' >"$travail/essai.vbs"
+[ $emule -eq 1 ] || wine cscript.exe //nologo "Z:$travail/essai.vbs" || true
 classes avant
 prefixe vierge
 msiexec /i "Z:$msi" || echec "msiexec /i"
 classes installe
 prefixe installe
-for fichier in Lexigarde.dll LexigardePS.dll Lexigarde.tlb lexigarde.exe Lexigarde.manifest README.md; do
+for fichier in Lexigarde.dll LexigardePS.dll LexigardeScript.dll Lexigarde.tlb lexigarde.exe Lexigarde.manifest README.md; do
   [ -f "$installe/$fichier" ] || echec "no $fichier in C:\\$dossier\\Lexigarde"
 done
 liste="\"DisplayName\"=\"Lexigarde ($bits-bit)\" \"DisplayVersion\"=\"$version\" \"Publisher\"=\"Lexigarde\""
@@ -65,6 +69,8 @@ grep -q '^client: [1-9][0-9]* checks, 0 failed' "$travail/sortie" || echec "clie
 if [ $emule -eq 0 ]; then
   wine lexigarde.exe --registry translate -o "Z:$travail/texte.html" "Z:$exemples/texte-latin1.txt" &&
     cmp -s "$travail/texte.html" "$exemples/texte-latin1.html" || echec "tool through the registry"
+  # A script: the companion's class, and through it Lexigarde.dll's, both found in the registry.
+  wine cscript.exe //nologo "Z:$travail/essai.vbs" && grep -q '^a &lt; b' "$travail/sortie" || echec "a script through the registry"
 fi
 cd "$travail"
 
@@ -80,7 +86,7 @@ produit
 [ "$(wc -l <produits)" = 1 ] && grep -q "\"DisplayVersion\"=\"$suivante\"" produits || echec "not one product $suivante: $(cat produits)"
 classes mis-a-jour
 cmp -s installe.classes mis-a-jour.classes || echec "the upgrade changed the classes"
-for fichier in Lexigarde.dll LexigardePS.dll Lexigarde.tlb lexigarde.exe Lexigarde.manifest; do
+for fichier in Lexigarde.dll LexigardePS.dll LexigardeScript.dll Lexigarde.tlb lexigarde.exe Lexigarde.manifest; do
   cmp -s "$installe/$fichier" "$bin/$fichier" || echec "$fichier not the build's after the upgrade"
 done
 
@@ -104,8 +110,9 @@ laisse='^> (|\[Software\\\\(Classes|Microsoft\\\\Windows\\\\CurrentVersion)\\\\I
 
 # regsvr32 of the same files at the same place writes what the MSI wrote, and nothing else.
 mkdir -p "$installe"
-for fichier in Lexigarde.dll LexigardePS.dll; do cp "$bin/$fichier" "$installe/"; done
-wine regsvr32 /s "C:\\$dossier\\Lexigarde\\Lexigarde.dll" "C:\\$dossier\\Lexigarde\\LexigardePS.dll" || echec "regsvr32"
+for fichier in Lexigarde.dll LexigardePS.dll LexigardeScript.dll; do cp "$bin/$fichier" "$installe/"; done
+wine regsvr32 /s "C:\\$dossier\\Lexigarde\\Lexigarde.dll" "C:\\$dossier\\Lexigarde\\LexigardePS.dll" \
+  "C:\\$dossier\\Lexigarde\\LexigardeScript.dll" || echec "regsvr32"
 classes regsvr32
 cmp -s installe.classes regsvr32.classes || echec "the MSI and regsvr32 differ: $(diff installe.classes regsvr32.classes | head -5)"
 ! cmp -s avant.classes installe.classes || echec "nothing registered"
