@@ -1,7 +1,7 @@
 #!/bin/sh
 # The MSI under Wine's msiexec in a fresh copy of the pristine prefix (what is checked: README, "What
 # the test command runs"). msiexec is 64-bit for both packages (seconds a run); for the 32-bit one,
-# regsvr32 and the client are emulated (a minute each) and the tool is left out.
+# regsvr32 and the client are emulated (a minute each); the tool and the script are left out.
 #   test_msi.sh MSI CONSTRUIRE.cmake BIN_DIR SAMPLES WORK_DIR PRISTINE_PREFIX
 set -eu
 msi=$1 construire=$2 bin=$3 exemples=$4 travail=$5
