@@ -36,8 +36,10 @@ ModuleLexigarde::ModuleLexigarde(const TexteLarge& chemin) : module_(LoadLibrary
 void* ModuleLexigarde::Creer(REFCLSID clsid, REFIID iid) const {
     IClassFactory* fabrique = nullptr;
     void* objet = nullptr;
-    if (SUCCEEDED(DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&fabrique))))
-        fabrique->CreateInstance(nullptr, iid, &objet), fabrique->Release();
+    if (FAILED(DllGetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&fabrique))))
+        return nullptr;
+    fabrique->CreateInstance(nullptr, iid, &objet);
+    fabrique->Release();
     return objet;
 }
 
