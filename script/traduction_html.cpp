@@ -3,6 +3,7 @@
 // rules the tool's --utf8 and --strict follow (text/texte_html.h).
 #include <cstring>
 #include <cwchar>
+#include <new>
 #include <string>
 
 #include "script/automation.h"
@@ -23,10 +24,16 @@ public:
         if (texte == nullptr) return E_POINTER;
         *texte = nullptr;
         SetErrorInfo(0, nullptr);
-        if (code < 0 || code > 0xFF)
-            return Echouer(LEXIGARDE_E_CODE_HORS_LATIN1,
-                           L"Traduire: " + std::to_wstring(code) + L" is not a Latin-1 code (0 to 255)",
-                           source, IID_ITraductionHTML);
+        if (code < 0 || code > 0xFF) {
+            // The text allocates: without memory, the number alone.
+            try {
+                return Echouer(LEXIGARDE_E_CODE_HORS_LATIN1,
+                               L"Traduire: " + std::to_wstring(code) + L" is not a Latin-1 code (0 to 255)",
+                               source, IID_ITraductionHTML);
+            } catch (const std::bad_alloc&) {
+                return LEXIGARDE_E_CODE_HORS_LATIN1;
+            }
+        }
         std::string html;
         return Repondre([&] { html = Html(static_cast<std::uint32_t>(code)); }, html, texte);
     }
@@ -89,6 +96,8 @@ private:
                            IID_ITraductionHTML);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_UNEXPECTED;
         }
         *resultat = SysAllocStringLen(nullptr, static_cast<UINT>(octets.size()));
         if (*resultat == nullptr) return E_OUTOFMEMORY;

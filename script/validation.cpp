@@ -1,5 +1,6 @@
 // Lexigarde.ValidationMotsCles: Valider for scripts, answered by
 // Lexigarde.dll's own class through IValiderMotsCles.
+#include <new>
 #include <string>
 
 #include "script/automation.h"
@@ -12,6 +13,19 @@ public:
         if (estMotCle == nullptr) return E_POINTER;
         *estMotCle = VARIANT_FALSE;
         SetErrorInfo(0, nullptr);
+        // No exception may reach the script host: the word's copy and the
+        // error's text allocate.
+        try {
+            return Repondre(mot, estMotCle);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
+    }
+
+private:
+    HRESULT Repondre(BSTR mot, VARIANT_BOOL* estMotCle) {
         // The component takes a C string of bytes: a NUL would cut the word
         // short, and no keyword lies past ASCII.
         std::string octets;
@@ -32,7 +46,6 @@ public:
         return hr;
     }
 
-private:
     Composant<IValiderMotsCles> validateur_;
 };
 
