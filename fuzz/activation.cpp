@@ -9,7 +9,6 @@
 #include "lexigarde.h"
 #include "module/compteur_module.h"
 
-STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
 STDAPI DllCanUnloadNow();
 
 namespace {

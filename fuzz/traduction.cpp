@@ -14,8 +14,6 @@
 #include "tools/lexigarde/composants.h"
 #include "tools/lexigarde/traduction.h"
 
-STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
-
 namespace {
 
 struct Point {
@@ -73,14 +71,8 @@ void VerifierDecodeur(const unsigned char* octets, std::size_t taille, const std
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
-    static ITraduireASCIIMeta* const traducteur = [] {
-        IClassFactory* fabrique = nullptr;
-        void* objet = nullptr;
-        DllGetClassObject(CLSID_TraducteurASCIIMeta, IID_IClassFactory, reinterpret_cast<void**>(&fabrique));
-        VERIFIER(fabrique->CreateInstance(nullptr, IID_ITraduireASCIIMeta, &objet) == S_OK);
-        fabrique->Release();
-        return static_cast<ITraduireASCIIMeta*>(objet);
-    }();
+    static ITraduireASCIIMeta* const traducteur =
+        Creer<ITraduireASCIIMeta>(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta);
     if (taille < 2) return 0;
     const bool utf8 = (donnees[0] & 1) != 0;
     const bool strict = (donnees[0] & 2) != 0;

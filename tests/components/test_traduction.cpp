@@ -33,7 +33,6 @@ using Traducteur = ClientLexigarde;
 TEST_F(Traducteur, TraduitLesDeuxCentCinquanteSixCaracteresSansToucherAuReste) {
     ITraduireASCIIMeta* traducteur = Module().CreerTraducteur();
     ASSERT_NE(nullptr, traducteur);
-    int sansTexte = 0;
     for (int code = 0; code < 256; ++code) {
         const std::string attendu = TexteAttendu(code);
         unsigned char bloc[sizeof(ResultatTraduction) + 16];
@@ -46,9 +45,7 @@ TEST_F(Traducteur, TraduitLesDeuxCentCinquanteSixCaracteresSansToucherAuReste) {
             if (i >= 64 && i < sizeof(ResultatTraduction)) continue; // the length
             ASSERT_EQ(0x5A, bloc[i]) << "code " << code << ", byte " << i;
         }
-        sansTexte += attendu.empty();
     }
-    EXPECT_EQ(102, sansTexte);
     EXPECT_HR(E_POINTER, traducteur->Traduire('a', nullptr));
     EXPECT_EQ(0u, traducteur->Release());
 }

@@ -4,10 +4,6 @@
 #include "module/compteur_module.h"
 #include "support/essais.h"
 
-#if !defined(_WIN32)
-extern "C" long EssaiAllocationsVivantes();
-#endif
-
 namespace {
 
 // Every count is checked by the activation fuzz target; the event, here.

@@ -1,25 +1,24 @@
 // Lack of memory made to happen at each allocation that activation and
-// registration perform: every call answers S_OK or its documented failure,
-// nulls its out-pointer on failure, and leaves no block and no count behind.
+// registration perform (on Windows, and the automation companion's calls):
+// every call answers S_OK or its documented failure, nulls its out-pointer
+// on failure, and leaves no block and no count behind.
 #include <algorithm>
 #include <functional>
 
 #include "support/essais.h"
-
-extern "C" {
-void EssaiEchouerAllocation(long rang);
-long EssaiAllocationsFaites();
-long EssaiAllocationsVivantes();
-}
+#if defined(_WIN32)
+#include "lexigarde_interfaces.h"
+#endif
 
 namespace {
 
 class ManqueMemoire : public ::testing::Test {
 protected:
-    // On Windows, a test build of the module that carries the failing
+    // On Windows, a test build of the DLL that carries the failing
     // allocator; on Linux the allocator is this program's, the module's too.
 #if defined(_WIN32)
-    ModuleLexigarde module_{DossierDuProgramme() + L"defaillant\\Lexigarde.dll"};
+    explicit ManqueMemoire(const wchar_t* dll = L"Lexigarde.dll") : module_(DossierDuProgramme() + L"defaillant\\" + dll) {}
+    ModuleLexigarde module_;
     void (*echouer_)(long) = module_.Export<void (*)(long)>("EssaiEchouerAllocation");
     long (*faites_)() = module_.Export<long (*)()>("EssaiAllocationsFaites");
     long (*vivantes_)() = module_.Export<long (*)()>("EssaiAllocationsVivantes");
@@ -128,5 +127,42 @@ TEST_F(ManqueMemoire, LEnregistrementEtSonRetraitEchouentProprementEtDansLOrdre)
             },
             [&] { ASSERT_HR(S_OK, module_.DllRegisterServer()); });
 }
+
+#if defined(_WIN32)
+class ManqueMemoireCompagnon : public ManqueMemoire {
+protected:
+    ManqueMemoireCompagnon() : ManqueMemoire(L"LexigardeScript.dll") {}
+};
+
+// COM is not initialized here: Valider fails to reach Lexigarde.dll and says so in a text. That
+// text, Valider's copy of a long word and Traduire's text for a code out of range all allocate; no
+// exception may reach the caller, Traduire keeps its number.
+TEST_F(ManqueMemoireCompagnon, ValiderEtTraduireNeLaissentSortirAucuneException) {
+    BSTR mot = SysAllocString(L"un_mot_plus_long_que_la_place_d_une_chaine_courte");
+    Balayer(
+        [&] {
+            auto* validation = static_cast<IValidationMotsCles*>(
+                module_.Creer(__uuidof(ValidationMotsCles), __uuidof(IValidationMotsCles)));
+            if (validation == nullptr) return E_OUTOFMEMORY;
+            VARIANT_BOOL reponse = VARIANT_TRUE;
+            const HRESULT hr = validation->Valider(mot, &reponse);
+            validation->Release();
+            return hr == CO_E_NOTINITIALIZED ? S_OK : hr;
+        },
+        {E_OUTOFMEMORY});
+    Balayer(
+        [&] {
+            auto* traduction = static_cast<ITraductionHTML*>(
+                module_.Creer(__uuidof(TraductionHTML), __uuidof(ITraductionHTML)));
+            if (traduction == nullptr) return E_OUTOFMEMORY;
+            BSTR texte = nullptr;
+            const HRESULT hr = traduction->Traduire(256, &texte);
+            traduction->Release();
+            return hr == LEXIGARDE_E_CODE_HORS_LATIN1 ? S_OK : hr;
+        },
+        {E_OUTOFMEMORY, S_OK});
+    SysFreeString(mot);
+}
+#endif
 
 } // namespace

@@ -68,8 +68,12 @@ Else
   mot = "typename"
   code = 60
   tableau(0) = "while"
-  Verifier validation.Valider(mot) And validation.Valider(tableau(0)) And traduction.Traduire(code) = "&lt;", "by reference"
-  Verifier validation.Valider(42) = False And traduction.Traduire("66") = "B" And traduction.Traduire(60.7) = "=", "coercion"
+  Verifier validation.Valider(mot), "a variable by reference"
+  Verifier validation.Valider(tableau(0)), "an array element by reference"
+  Verifier traduction.Traduire(code) = "&lt;", "a number by reference"
+  Verifier validation.Valider(42) = False, "a number as the word"
+  Verifier traduction.Traduire("66") = "B", "a text as the code"
+  Verifier traduction.Traduire(60.7) = "=", "a fraction as the code, rounded"
 
   ' Each error, with its number and its text.
   traduction.Traduire 256
@@ -81,6 +85,8 @@ Else
   Verifier Erreur() = "80040A02 U+00E4 at position 2 has no HTML text (strict)", "strict"
   traduction.TraduireTexte cas(4)
   Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+D800 at position 3", "lone surrogate"
+  traduction.TraduireTexte cas(5)
+  Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+DC00 at position 2", "a low surrogate, then another"
   traduction.Traduire "x"
   Verifier Erreur() = "D Type mismatch", "a text that is no number"
   validation.Valider
@@ -90,7 +96,7 @@ Else
 End If
 
 ' Every check ran: none was skipped with a statement that failed.
-Verifier verifications = 88 Or (verifications = 3 And WScript.Arguments.Count > 1), "checks run: " & verifications
+Verifier verifications = 93 Or (verifications = 3 And WScript.Arguments.Count > 1), "checks run: " & verifications
 WScript.Echo "script: " & verifications & " checks, " & echecs & " failed"
 If echecs = 0 Then WScript.Quit 0
 WScript.Quit 1

@@ -85,4 +85,12 @@ std::vector<std::string> Enregistre();
 // Linux: empties the stand-in's registry, whose blocks then count for nothing.
 void ViderRegistreEssai();
 
+// The failing allocator (allocateur_defaillant.cpp): in this program on Linux, exported by a test
+// build of each DLL on Windows.
+extern "C" {
+void EssaiEchouerAllocation(long rang);
+long EssaiAllocationsFaites();
+long EssaiAllocationsVivantes();
+}
+
 #endif

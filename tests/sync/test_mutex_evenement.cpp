@@ -6,10 +6,6 @@
 #include "sync/mutex.h"
 #include "support/essais.h"
 
-#if !defined(_WIN32)
-extern "C" void EssaiEchouerAllocation(long rang);
-#endif
-
 namespace {
 
 // Verrouiller(0) from another thread: does anybody else own the mutex?
@@ -41,7 +37,8 @@ TEST(EvenementWin32, ResteSignaleJusquAReinitialiser) {
     IEvenement* evenement = CreerEvenement();
     EXPECT_FALSE(evenement->Attendre(0));
     evenement->Signaler();
-    EXPECT_TRUE(evenement->Attendre(0) && evenement->Attendre()) << "manual reset: a wait leaves the signal";
+    EXPECT_TRUE(evenement->Attendre(0));
+    EXPECT_TRUE(evenement->Attendre()) << "manual reset: a wait leaves the signal";
     evenement->Reinitialiser();
     EXPECT_FALSE(evenement->Attendre(20));
     DetruireEvenement(evenement);

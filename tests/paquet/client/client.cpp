@@ -1,6 +1,6 @@
 // The package's client (registration-free) and the Windows tests' (after regsvr32): both classes by
-// ProgID in each apartment, Lexigarde.tlb and the version resources read back, the automation companion
-// (automation.cpp). client MODE...
+// ProgID in each apartment, Lexigarde.tlb's interfaces and the version resources read back, the
+// automation companion (automation.cpp). client MODE...
 // Both headers a package user may meet: lexigarde.h first here, the other first in valider_en_c.c.
 #include "lexigarde.h"
 #include "lexigarde_interfaces.h"
@@ -13,15 +13,16 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 
 // A method of the wrong calling convention moves its caller's stack pointer (on 32-bit x86).
 #define PILE(variable) asm volatile("mov %%esp, %k0" : "=r"(variable))
 
-// Valider called from C (valider_en_c.c).
+// Valider and Traduire called from C (valider_en_c.c).
 extern "C" HRESULT ValiderEnC(IValiderMotsCles* validateur, const char* mot, bool* reponse);
+extern "C" HRESULT TraduireEnC(IUnknown* objet, unsigned char code, ResultatTraduction* resultat);
 
-std::atomic<int> verifications{0}, echecs{0};
+std::atomic<int> verifications{0};
+std::atomic<int> echecs{0};
 
 // One check; a failure names it, with the HRESULT the call gave where there is one.
 bool Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
@@ -56,15 +57,15 @@ bool EstDirect(void* objet) {
 }
 
 // Every keyword answers true, every near miss false, in one byte: the next stays the caller's.
-void Repondre(IValiderMotsCles* validateur, int fois) {
+void Repondre(IValiderMotsCles* validateur) {
     const char* const presque[] = {"", "If", "if ", "cons", "consts", "xor", "nullptr", "\xE9t\xE9"};
-    for (int i = 0; i < (63 + 8) * fois; ++i) {
-        const int n = i % (63 + 8);
+    for (int n = 0; n < 63 + 8; ++n) {
         const bool motCle = n < 63;
         const char* mot = motCle ? motsClesCpp98[n] : presque[n - 63];
         const std::string quoi = std::string("Valider ") + mot;
         unsigned char reponse[2] = {0xCC, 0xCC};
-        unsigned avant, apres;
+        unsigned avant;
+        unsigned apres;
         PILE(avant);
         const HRESULT hr = validateur->Valider(mot, reinterpret_cast<bool*>(reponse));
         PILE(apres);
@@ -75,22 +76,28 @@ void Repondre(IValiderMotsCles* validateur, int fois) {
     }
 }
 
-// Every byte's translation is the object's own, the caller's bytes after the text kept.
+// Every byte's translation through a proxy is the object's own (`direct`, null in an STA, where the
+// translator is the object), the caller's bytes after the text kept.
 void Traduire(ITraduireASCIIMeta* traducteur, ITraduireASCIIMeta* direct) {
     for (int c = 0; c < 256; ++c) {
         const std::string quoi = "Traduire " + std::to_string(c);
         ResultatTraduction recu;
         std::memset(&recu, c ^ 0x5A, sizeof recu);
         ResultatTraduction attendue = recu;
-        unsigned avant, apres;
+        unsigned avant;
+        unsigned apres;
         PILE(avant);
         const HRESULT hr = traducteur->Traduire(c, &recu);
         PILE(apres);
         VerifierHr(S_OK, hr, quoi);
+        Verifier(avant == apres, quoi + ": the stack pointer");
+        if (direct == nullptr) continue;
         VerifierHr(S_OK, direct->Traduire(c, &attendue), quoi + " in-process");
         Verifier(std::memcmp(&recu, &attendue, sizeof recu) == 0, quoi + ": the record as in-process");
-        Verifier(avant == apres, quoi + ": the stack pointer");
     }
+    ResultatTraduction enC{};
+    VerifierHr(S_OK, TraduireEnC(traducteur, '<', &enC), "Traduire from C");
+    Verifier(std::string(enC.texte, static_cast<size_t>(enC.longueur)) == "&lt;", "Traduire from C: the text");
 }
 
 // A null word reaches the object, which refuses it and answers false over the caller's true; a null
@@ -106,41 +113,22 @@ void Refuser(IValiderMotsCles* validateur, ITraduireASCIIMeta* traducteur, bool 
     VerifierHr(nul, traducteur->Traduire('<', nullptr), "Traduire with a null record");
 }
 
-// In an STA the module stays loaded while an object or a server lock holds it, and no longer.
-void Garder() {
-    const char* const tenants[] = {"nothing", "a server lock", "an object"};
-    for (int verrou = 2; verrou >= 0; --verrou) {
-        const std::string quoi = std::string(" while ") + tenants[verrou] + " holds the module";
-        IClassFactory* fabrique = nullptr;
-        IUnknown* objet = nullptr;
-        const HRESULT hr = CoGetClassObject(CLSID_TraducteurASCIIMeta, CLSCTX_INPROC_SERVER, nullptr,
-                                            IID_PPV_ARGS(&fabrique));
-        if (!VerifierHr(S_OK, hr, "CoGetClassObject" + quoi)) continue;
-        if (verrou == 2)
-            VerifierHr(S_OK, fabrique->CreateInstance(nullptr, IID_PPV_ARGS(&objet)), "CreateInstance" + quoi);
-        else
-            VerifierHr(S_OK, fabrique->LockServer(verrou), "LockServer" + quoi);
-        fabrique->Release();
-        CoFreeUnusedLibrariesEx(0, 0);
-        Verifier((GetModuleHandleW(L"Lexigarde.dll") != nullptr) == (verrou != 0), "loaded" + quoi);
-        if (objet) objet->Release();
-    }
-}
-
-// Each class by each ProgID: in an STA the objects themselves, then the module kept by an object or
-// a server lock only; in the MTA proxies answering as they do (E_NOINTERFACE without the proxy/stub).
+// Each class by each ProgID: in an STA the objects themselves; in the MTA proxies answering as they
+// do (E_NOINTERFACE without the proxy/stub).
 void Apartement(bool sta, HRESULT attendu) {
-    // 32-bit Wine under qemu survives neither threads nor the exception of a refused null pointer.
+    // 32-bit Wine under qemu does not survive the exception of a refused null pointer.
     const bool emule = GetEnvironmentVariableA("LEXIGARDE_EMULATION_I386", nullptr, 0) != 0;
-    // The object itself, for reference.
+    // Through a proxy, the object itself for reference.
     const HMODULE module = LoadLibraryW(L"Lexigarde.dll");
-    const auto obtenir = reinterpret_cast<PFN_DllGetClassObject>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")));
-    IClassFactory* fabrique = nullptr;
-    obtenir(CLSID_TraducteurASCIIMeta, IID_PPV_ARGS(&fabrique));
     ITraduireASCIIMeta* direct = nullptr;
-    fabrique->CreateInstance(nullptr, IID_PPV_ARGS(&direct));
-    fabrique->Release();
+    if (!sta) {
+        const auto obtenir = reinterpret_cast<PFN_DllGetClassObject>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module, "DllGetClassObject")));
+        IClassFactory* fabrique = nullptr;
+        obtenir(CLSID_TraducteurASCIIMeta, IID_PPV_ARGS(&fabrique));
+        fabrique->CreateInstance(nullptr, IID_PPV_ARGS(&direct));
+        fabrique->Release();
+    }
     const HRESULT initialise = CoInitializeEx(nullptr, sta ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED);
     Verifier(SUCCEEDED(initialise), "CoInitializeEx");
     const wchar_t* const progIds[2][2] = {
@@ -152,83 +140,29 @@ void Apartement(bool sta, HRESULT attendu) {
         if (validateur == nullptr || traducteur == nullptr) continue;
         Verifier(EstDirect(validateur) == sta, sta ? "the validator itself" : "a proxy of the validator");
         Verifier(EstDirect(traducteur) == sta, sta ? "the translator itself" : "a proxy of the translator");
-        Repondre(validateur, 1);
+        Repondre(validateur);
         Traduire(traducteur, direct);
         Refuser(validateur, traducteur, sta, emule);
-        if (p == 0 && !sta && !emule) {
-            // Two threads of the MTA share one proxy.
-            std::thread premier(Repondre, validateur, 20), second(Repondre, validateur, 20);
-            premier.join();
-            second.join();
-        }
         Verifier(validateur->Release() == 0, "the validator released");
         Verifier(traducteur->Release() == 0, "the translator released");
     }
-    direct->Release();
+    if (direct) direct->Release();
     FreeLibrary(module);
-    if (sta) Garder();
     CoUninitialize();
 }
 
-// One interface in Lexigarde.tlb as the header has it: after the three slots of IUnknown, one method
-// whose two parameters go in, then `sens`. Returns the record its second parameter points to, if any.
-ITypeInfo* LireInterface(ITypeLib* tlb, const IID& iid, const std::string& quoi, USHORT sens) {
-    ITypeInfo* info = nullptr;
-    TYPEATTR* attributs = nullptr;
-    FUNCDESC* methode = nullptr;
-    ITypeInfo* pointee = nullptr;
-    if (!VerifierHr(S_OK, tlb->GetTypeInfoOfGuid(iid, &info), quoi + " in Lexigarde.tlb")) return nullptr;
-    if (VerifierHr(S_OK, info->GetTypeAttr(&attributs), quoi + ": GetTypeAttr") &&
-        VerifierHr(S_OK, info->GetFuncDesc(0, &methode), quoi + ": GetFuncDesc")) {
-        const ELEMDESC* parametres = methode->lprgelemdescParam;
-        const USHORT dedans = PARAMFLAG_FIN | PARAMFLAG_FOUT;
-        Verifier(attributs->typekind == TKIND_INTERFACE, quoi + ": an interface");
-        Verifier(attributs->cFuncs == 1, quoi + ": one method");
-        Verifier(methode->oVft == 3 * sizeof(void*), quoi + ": the method after IUnknown's three");
-        Verifier(methode->cParams == 2, quoi + ": two parameters");
-        Verifier((parametres[0].paramdesc.wParamFlags & dedans) == PARAMFLAG_FIN, quoi + ": the first in");
-        Verifier((parametres[1].paramdesc.wParamFlags & dedans) == sens, quoi + ": the second's direction");
-        const TYPEDESC* pointe = parametres[1].tdesc.lptdesc;
-        if (parametres[1].tdesc.vt == VT_PTR && pointe->vt == VT_USERDEFINED)
-            info->GetRefTypeInfo(pointe->hreftype, &pointee);
-        info->ReleaseFuncDesc(methode);
-    }
-    if (attributs) info->ReleaseTypeAttr(attributs);
-    info->Release();
-    return pointee;
-}
-
-// The record in Lexigarde.tlb: its size, and each field's offset, as the header's.
-void LireRecord(ITypeInfo* record) {
-    TYPEATTR* attributs = nullptr;
-    if (VerifierHr(S_OK, record->GetTypeAttr(&attributs), "ResultatTraduction: GetTypeAttr")) {
-        Verifier(attributs->typekind == TKIND_RECORD, "ResultatTraduction: a record");
-        Verifier(attributs->cbSizeInstance == sizeof(ResultatTraduction), "ResultatTraduction: its size");
-        Verifier(attributs->cVars == 2, "ResultatTraduction: two fields");
-        record->ReleaseTypeAttr(attributs);
-    }
-    const size_t decalages[] = {offsetof(ResultatTraduction, texte), offsetof(ResultatTraduction, longueur)};
-    for (UINT i = 0; i < 2; ++i) {
-        const std::string quoi = "ResultatTraduction's field " + std::to_string(i);
-        VARDESC* champ = nullptr;
-        if (!VerifierHr(S_OK, record->GetVarDesc(i, &champ), quoi + ": GetVarDesc")) continue;
-        Verifier(champ->oInst == decalages[i], quoi + ": its offset");
-        record->ReleaseVarDesc(champ);
-    }
-}
-
-// The build's files: Lexigarde.tlb as the header says; every binary's resources give the build's one
-// version.
+// The build's files: Lexigarde.tlb holds both interfaces (their layout is the IDL's, which calls through
+// the proxy/stub prove); every binary's resources give the build's one version.
 void Fichiers() {
     ITypeLib* tlb = nullptr;
     if (VerifierHr(S_OK, LoadTypeLibEx(L"Lexigarde.tlb", REGKIND_NONE, &tlb), "LoadTypeLibEx")) {
-        const USHORT sortant = PARAMFLAG_FOUT;
-        const USHORT lesDeux = PARAMFLAG_FIN | PARAMFLAG_FOUT;
-        ITypeInfo* reponse = LireInterface(tlb, __uuidof(IValiderMotsCles), "IValiderMotsCles", sortant);
-        ITypeInfo* record = LireInterface(tlb, __uuidof(ITraduireASCIIMeta), "ITraduireASCIIMeta", lesDeux);
-        Verifier(reponse == nullptr, "Valider's answer a byte in Lexigarde.tlb, not a type of its own");
-        if (Verifier(record != nullptr, "ResultatTraduction in Lexigarde.tlb")) LireRecord(record);
-        if (record) record->Release();
+        const std::pair<IID, std::string> interfaces[] = {{__uuidof(IValiderMotsCles), "IValiderMotsCles"},
+                                                          {__uuidof(ITraduireASCIIMeta), "ITraduireASCIIMeta"}};
+        for (const auto& [iid, nom] : interfaces) {
+            ITypeInfo* info = nullptr;
+            const HRESULT hr = tlb->GetTypeInfoOfGuid(iid, &info);
+            if (VerifierHr(S_OK, hr, nom + " in Lexigarde.tlb")) info->Release();
+        }
         tlb->Release();
     }
     for (const std::wstring fichier : {L"Lexigarde.dll", L"lexigarde.exe", L"LexigardePS.dll"}) {
@@ -236,8 +170,9 @@ void Fichiers() {
         std::string bloc(GetFileVersionInfoSizeW(fichier.c_str(), nullptr) + 1, '\0');
         const bool lu = GetFileVersionInfoW(fichier.c_str(), 0, bloc.size(), &bloc[0]);
         if (!Verifier(lu, "the version resource of " + nomFichier)) continue;
-        const std::pair<std::wstring, std::wstring> valeurs[] = {
-            {L"FileVersion", L"" VERSION_LEXIGARDE}, {L"ProductName", L"Lexigarde"}, {L"OriginalFilename", fichier}};
+        const std::pair<std::wstring, std::wstring> valeurs[] = {{L"FileVersion", L"" VERSION_LEXIGARDE},
+                                                                 {L"ProductName", L"Lexigarde"},
+                                                                 {L"OriginalFilename", fichier}};
         for (const auto& [nom, attendue] : valeurs) {
             void* texte = nullptr;
             UINT taille = 0;
