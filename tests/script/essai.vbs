@@ -42,10 +42,8 @@ If WScript.Arguments.Count > 1 Then
   traduction.Traduire 65
   Verifier InStr(Erreur(), "80040154 Lexigarde.dll is not registered: class {2780ACD9-") = 1, "Traduire, no Lexigarde.dll"
 Else
-  ' Every keyword, and near misses: case, spaces, empty, NUL, past ASCII (in+U+0174: low byte t).
-  For Each mot In Split(Lire("mots.txt", 0), vbLf)
-    If mot <> "" Then Verifier validation.Valider(mot) = True, "Valider " & mot
-  Next
+  ' Near misses: case, spaces, empty, NUL, past ASCII (in+U+0174: low byte t). Every keyword's answer
+  ' is Lexigarde.dll's (tests/paquet/client); the companion's copy of a word shows below.
   cas = Split(Lire("cas.txt", -1), vbCrLf)
   For Each mot In Array("Class", " class", "class ", "", "clas", "classes", "in" & Chr(0) & "t", "int" & Chr(0), cas(0), cas(1))
     Verifier validation.Valider(mot) = False, "Valider near miss " & mot
@@ -96,7 +94,7 @@ Else
 End If
 
 ' Every check ran: none was skipped with a statement that failed.
-Verifier verifications = 93 Or (verifications = 3 And WScript.Arguments.Count > 1), "checks run: " & verifications
+Verifier verifications = 30 Or (verifications = 3 And WScript.Arguments.Count > 1), "checks run: " & verifications
 WScript.Echo "script: " & verifications & " checks, " & echecs & " failed"
 If echecs = 0 Then WScript.Quit 0
 WScript.Quit 1

@@ -32,12 +32,11 @@ executer() {
   grep -q "^script: [1-9][0-9]* checks, 0 failed" sortie || echec "$1 ${2:-}"
 }
 
-# The data: the keywords; the 256 codes of Latin-1 in UTF-8, then the French sample with two
+# The data: the 256 codes of Latin-1 in UTF-8, then the French sample with two
 # characters past Latin-1 (the tool's --utf8 input, its output the scripts' expected bytes); the
 # French part alone in UTF-16 (what scripts read); cases made of code units (UTF-16LE, CRLF):
 # in+U+0174 (whose low byte is t), U+00E9 t U+00E9, x+U+1F600+y, a+U+00E4+b, ab+U+D800+c,
 # a+U+DC00+U+DC00.
-grep -o '"[a-z_]*"' "$source/tests/support/mots_cles_cpp98.h" | tr -d '"' >mots.txt
 i=0
 while [ $i -lt 256 ]; do
   if [ $i -lt 128 ]; then
