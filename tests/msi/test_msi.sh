@@ -12,11 +12,7 @@ export WINEPREFIX="$travail/prefixe" WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe
 cp -a "$5" "$WINEPREFIX"
 trap '/usr/lib/wine/wineserver64 -k 2>/dev/null || true' EXIT
 dossier="Program Files" vue=/reg:64 bits=64
-case $msi in
-*-win32.msi)
-  dossier="Program Files (x86)" vue=/reg:32 bits=32
-  ;;
-esac
+case $msi in *-win32.msi) dossier="Program Files (x86)" vue=/reg:32 bits=32 ;; esac
 installe="$WINEPREFIX/drive_c/$dossier/Lexigarde"
 version=$(sed -n 's/^  set(VERSION "\(.*\)")$/\1/p' "$construire")
 # Wine's services would hold a pipe open: output goes through a file. Wine keeps 8 bits of exit codes.

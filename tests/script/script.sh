@@ -12,9 +12,7 @@ rm -rf "$travail"
 mkdir -p "$travail"
 cd "$travail"
 export WINELOADER=/usr/lib/wine/wine64 # Wine's own programs start 64-bit, not under emulation
-if [ -n "$court" ]; then
-  export WINELOADER=$chargeur
-fi
+[ -z "$court" ] || export WINELOADER=$chargeur
 # Wine's services would hold a pipe open: output goes through a file.
 wine() { (cd "$bin" && "$lanceur" "$chargeur" "$@") >"$travail/sortie" 2>&1 </dev/null; }
 echec() {
@@ -23,9 +21,7 @@ echec() {
   exit 1
 }
 cscript=cscript.exe
-if [ -n "$court" ]; then
-  cscript='C:\windows\syswow64\cscript.exe'
-fi
+[ -z "$court" ] || cscript='C:\windows\syswow64\cscript.exe'
 # A script's run: it prints its own count; Wine's script host hides what the script does not catch.
 executer() {
   wine "$cscript" //nologo "Z:$source/tests/script/$1" "Z:$travail" ${2:-} || [ -n "$court" ] || echec "$1 ${2:-}: exit status"

@@ -9,9 +9,7 @@ cd "$4"
 shift 4
 trap 'rm -rf "$travail"' EXIT
 emule=1 vue=/reg:32 cle='HKCR\CLSID\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}'
-if [ "$(basename "$chargeur")" = wine64 ]; then
-  emule=0 vue=/reg:64
-fi
+[ "$(basename "$chargeur")" != wine64 ] || emule=0 vue=/reg:64
 # Wine's services would hold a pipe open: output goes through a file.
 wine() { "$lanceur" "$chargeur" "$@" >"$travail/sortie" 2>&1 </dev/null; }
 echec() {
