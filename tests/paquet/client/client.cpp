@@ -31,7 +31,7 @@ bool Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
     if (!vrai) std::printf("FAILED: %s (0x%08lX)\n", quoi.c_str(), static_cast<unsigned long>(hr));
     return vrai;
 }
-void Automation(); // automation.cpp: LexigardeScript.dll early- and late-bound
+void Automation(); // automation.cpp: LexigardeScript.dll's classes
 
 namespace {
 
