@@ -17,7 +17,8 @@ protected:
     // On Windows, a test build of the DLL that carries the failing
     // allocator; on Linux the allocator is this program's, the module's too.
 #if defined(_WIN32)
-    explicit ManqueMemoire(const wchar_t* dll = L"Lexigarde.dll") : module_(DossierDuProgramme() + L"defaillant\\" + dll) {}
+    explicit ManqueMemoire(const wchar_t* dll = L"Lexigarde.dll")
+        : module_(DossierDuProgramme() + L"defaillant\\" + dll) {}
     ModuleLexigarde module_;
     void (*echouer_)(long) = module_.Export<void (*)(long)>("EssaiEchouerAllocation");
     long (*faites_)() = module_.Export<long (*)()>("EssaiAllocationsFaites");

@@ -68,10 +68,8 @@ TEST_F(Enregistrement, EcritLesNeufClesDeChaqueClasseEtRienDAutre) {
               Cle(cle + "\\InprocServer32", {{"", CheminDe(Module().Poignee())}}),
               Cle(cle + "\\ProgID", {{"", Large(versionne)}}),
               Cle(cle + "\\VersionIndependentProgID", {{"", Large(independant)}}),
-              Cle(independant, {{"", description}}),
-              Cle(independant + "\\CLSID", {{"", Large(clsid)}}),
-              Cle(independant + "\\CurVer", {{"", Large(versionne)}}),
-              Cle(versionne, {{"", description}}),
+              Cle(independant, {{"", description}}), Cle(independant + "\\CLSID", {{"", Large(clsid)}}),
+              Cle(independant + "\\CurVer", {{"", Large(versionne)}}), Cle(versionne, {{"", description}}),
               Cle(versionne + "\\CLSID", {{"", Large(clsid)}})})
             attendu.insert(attendu.end(), lignes.begin(), lignes.end());
     }

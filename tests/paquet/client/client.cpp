@@ -97,7 +97,8 @@ void Traduire(ITraduireASCIIMeta* traducteur, ITraduireASCIIMeta* direct) {
     }
     ResultatTraduction enC{};
     VerifierHr(S_OK, TraduireEnC(traducteur, '<', &enC), "Traduire from C");
-    Verifier(std::string(enC.texte, static_cast<size_t>(enC.longueur)) == "&lt;", "Traduire from C: the text");
+    Verifier(std::string(enC.texte, static_cast<size_t>(enC.longueur)) == "&lt;",
+             "Traduire from C: the text");
 }
 
 // A null word reaches the object, which refuses it and answers false over the caller's true; a null
@@ -156,8 +157,9 @@ void Apartement(bool sta, HRESULT attendu) {
 void Fichiers() {
     ITypeLib* tlb = nullptr;
     if (VerifierHr(S_OK, LoadTypeLibEx(L"Lexigarde.tlb", REGKIND_NONE, &tlb), "LoadTypeLibEx")) {
-        const std::pair<IID, std::string> interfaces[] = {{__uuidof(IValiderMotsCles), "IValiderMotsCles"},
-                                                          {__uuidof(ITraduireASCIIMeta), "ITraduireASCIIMeta"}};
+        const std::pair<IID, std::string> interfaces[] = {
+            {__uuidof(IValiderMotsCles), "IValiderMotsCles"},
+            {__uuidof(ITraduireASCIIMeta), "ITraduireASCIIMeta"}};
         for (const auto& [iid, nom] : interfaces) {
             ITypeInfo* info = nullptr;
             const HRESULT hr = tlb->GetTypeInfoOfGuid(iid, &info);
