@@ -4,8 +4,9 @@
 #   epoque.sh EPOCH_FILE [--horloge FAKETIME] COMMAND [ARGS...]
 # SOURCE_DATE_EPOCH for the tools that read it (Debian's MinGW linker writes
 # it in the PE header in place of the clock's time); with --horloge, the
-# clock itself stopped there, in UTC, for a tool that reads only the clock
-# (widl dates the type library). Without a time, the step runs as it is.
+# clock itself stopped there (-f: not merely started there), in UTC, for a
+# tool that reads only the clock (widl dates the type library, wixl the MSI).
+# Without a time, the step runs as it is.
 epoque=$(cat "$1" 2>/dev/null || true)
 shift
 faketime=
@@ -17,4 +18,4 @@ fi
 export SOURCE_DATE_EPOCH="$epoque"
 [ -n "$faketime" ] || exec "$@"
 export TZ=UTC
-exec "$faketime" "$(date -u -d "@$epoque" '+%Y-%m-%d %H:%M:%S')" "$@"
+exec "$faketime" -f "$(date -u -d "@$epoque" '+%Y-%m-%d %H:%M:%S')" "$@"
