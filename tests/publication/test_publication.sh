@@ -6,8 +6,8 @@
 # each file that differs and its first differing byte;
 #   test_publication.sh signee PRESET WORK_DIR SAMPLES PRISTINE_PREFIX
 # signs the release of that second build with a certificate made here and thrown away, verifies
-# every signature against its authority and refuses one byte changed, builds it again to the same
-# bytes, then installs the signed MSI under 64-bit Wine over the unsigned one of the same version,
+# every signature against its authority and refuses one byte changed, finds each binary without
+# its signature the unsigned one, builds it again to the same bytes, then installs the signed MSI under 64-bit Wine over the unsigned one of the same version,
 # as the README tells administrators to, and uses what it installed.
 set -eu
 mode=$1
@@ -50,11 +50,14 @@ openssl req -newkey rsa:2048 -nodes -keyout signataire.key -out signataire.csr -
 printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >extensions.cnf
 openssl x509 -req -in signataire.csr -CA ac.pem -CAkey ac.key -CAcreateserial -days 2 -extfile extensions.cnf \
   -out signataire.pem >>openssl.log 2>&1 || { cat openssl.log; echec "openssl"; }
-cp "$construction"/release/*.msi non-signe.msi
-
 publier() {
-  cmake --build "$construction" --target release >publication.log 2>&1 || { cat publication.log; echec "signed release"; }
+  cmake --build "$construction" --target release >publication.log 2>&1 || { cat publication.log; echec "release"; }
 }
+# Unsigned first (whatever a run before left configured), then signed.
+cmake -DLEXIGARDE_SIGN_CERT= -DLEXIGARDE_SIGN_KEY= "$construction" >configuration.log 2>&1 || { cat configuration.log; echec "configure"; }
+publier
+cp "$construction"/release/*.msi non-signe.msi
+mkdir non-signe && (cd non-signe && cmake -E tar xf "$construction"/release/*.zip)
 cmake -DLEXIGARDE_SIGN_CERT="$signature/signataire.pem" -DLEXIGARDE_SIGN_KEY="$signature/signataire.key" \
   "$construction" >configuration.log 2>&1 || { cat configuration.log; echec "configure with a certificate"; }
 publier
@@ -67,6 +70,13 @@ binaires=$(ls -d Lexigarde-*/bin/*.dll Lexigarde-*/bin/*.exe)
 [ "$(echo "$binaires" | wc -l)" = 4 ] || echec "not the four binaries in the zip: $binaires"
 for fichier in $binaires "$msi"; do
   verifier "$fichier"
+done
+# Without its signature, each binary is the unsigned build's, byte for byte: what anyone without
+# the key can rebuild and compare.
+for fichier in $binaires; do
+  rm -f sans-signature
+  osslsigncode remove-signature -in "$fichier" -out sans-signature >verification.log 2>&1 || { cat verification.log; echec "remove-signature"; }
+  cmp sans-signature "non-signe/$fichier" || echec "$fichier, its signature removed, is not the unsigned build's"
 done
 # One byte changed past the headers, in the code: the signature no longer holds.
 cp "$(echo "$binaires" | head -n 1)" altere
