@@ -1,104 +1,68 @@
 #!/bin/sh
-# The release target (package/publier.sh.in):
-#   test_publication.sh reproductible BUILD_DIR SOURCE_DIR PRESET WORK_DIR
-# builds the release of BUILD_DIR, then the same sources copied to another folder and built there
-# later with the same SOURCE_DATE_EPOCH (tests left out), and compares the two byte for byte, naming
-# each file that differs and its first differing byte;
-#   test_publication.sh signee PRESET WORK_DIR SAMPLES PRISTINE_PREFIX
-# signs the release of that second build with a certificate made here and thrown away, verifies
-# every signature against its authority and refuses one byte changed, finds each binary without
-# its signature the unsigned one, builds it again to the same bytes, then installs the signed MSI under 64-bit Wine over the unsigned one of the same version,
-# as the README tells administrators to, and uses what it installed.
+# The release target. reproductible BUILD_DIR SOURCE_DIR PRESET WORK_DIR: BUILD_DIR's release against
+# that of the sources copied elsewhere and built there later (tests left out), file by file, cmp
+# naming the first byte that differs. signee PRESET WORK_DIR SAMPLES PRISTINE_PREFIX: that second
+# build signed with a certificate made for the test: each signature verified, one byte changed
+# refused, each binary without its signature the unsigned one, signed again the same bytes; then
+# under 64-bit Wine the signed MSI over the unsigned one, as the README's small update, and used.
 set -eu
 mode=$1
 shift
 echec() { echo "test_publication.sh ($mode): $*" >&2; exit 1; }
+faire() { "$@" >"$journal" 2>&1 || { tail -n 30 "$journal"; echec "$*"; }; }
 
 if [ "$mode" = reproductible ]; then
-  construction=$1 source=$2 preset=$3 travail=$4
-  cmake --build "$construction" --target release >"$travail.log" 2>&1 || { cat "$travail.log"; echec "release of $construction"; }
-  rm -rf "$travail" && mkdir -p "$travail/ailleurs/sources"
-  copie="$travail/ailleurs/sources"
+  construction=$1 source=$2 preset=$3 journal=$4.log copie=$4/ailleurs/sources
+  faire cmake --build "$construction" --target release
+  rm -rf "$4" && mkdir -p "$copie"
   tar -C "$source" --exclude=./build --exclude=./.git -cf - . | tar -C "$copie" -xf -
-  (
-    cd "$copie"
-    export SOURCE_DATE_EPOCH="$(cat "$construction/epoque")"
-    cmake --preset "$preset" -DLEXIGARDE_TESTS=OFF && cmake --build --preset "$preset" -j2 --target release
-  ) >"$travail/construction.log" 2>&1 || { tail -n 30 "$travail/construction.log"; echec "the second build"; }
-  autre="$copie/build/$preset"
+  export SOURCE_DATE_EPOCH="$(cat "$construction/epoque")"
+  cd "$copie" && faire cmake --preset "$preset" -DLEXIGARDE_TESTS=OFF && faire cmake --build --preset "$preset" -j2 --target release
   differents=0
   for fichier in bin/Lexigarde.dll bin/LexigardePS.dll bin/LexigardeScript.dll bin/lexigarde.exe bin/Lexigarde.tlb \
     release/SHA256SUMS $(cd "$construction" && ls release/*.zip release/*.msi); do
-    # cmp names the file and the first byte that differs.
-    cmp "$construction/$fichier" "$autre/$fichier" || differents=$((differents + 1))
+    cmp "$construction/$fichier" "build/$preset/$fichier" || differents=$((differents + 1))
   done
-  [ $differents -eq 0 ] || echec "$differents files differ between $construction and $autre"
+  [ $differents -eq 0 ] || echec "$differents files differ between $construction and $copie/build/$preset"
   exec "$source/tests/paquet/test_paquet.sh" fichiers "$(ls "$construction"/release/*.zip)"
 fi
 
-[ "$mode" = signee ] || echec "no mode $mode"
-preset=$1 travail=$2 exemples=$3 vierge=$4
-construction="$travail/ailleurs/sources/build/$preset"
-# The copy's sources are no git checkout: their time is the first build's, given again.
-export SOURCE_DATE_EPOCH="$(cat "$construction/epoque")"
-signature="$travail/signature"
-rm -rf "$signature" && mkdir -p "$signature" && cd "$signature"
-# A certificate authority and a code-signing certificate it issued, for this test only.
-openssl req -x509 -newkey rsa:2048 -nodes -keyout ac.key -out ac.pem -days 2 -subj "/CN=Lexigarde test CA" \
-  -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign >openssl.log 2>&1
-openssl req -newkey rsa:2048 -nodes -keyout signataire.key -out signataire.csr -subj "/CN=Lexigarde test signer" >>openssl.log 2>&1
-printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >extensions.cnf
-openssl x509 -req -in signataire.csr -CA ac.pem -CAkey ac.key -CAcreateserial -days 2 -extfile extensions.cnf \
-  -out signataire.pem >>openssl.log 2>&1 || { cat openssl.log; echec "openssl"; }
-publier() {
-  cmake --build "$construction" --target release >publication.log 2>&1 || { cat publication.log; echec "release"; }
-}
+construction=$2/ailleurs/sources/build/$1 exemples=$3 journal=$2/signature/journal
+export SOURCE_DATE_EPOCH="$(cat "$construction/epoque")" # the copy is no git checkout
+rm -rf "$2/signature" && mkdir -p "$2/signature" && cd "$2/signature"
+faire openssl req -x509 -newkey rsa:2048 -nodes -keyout ac.key -out ac.pem -days 2 -subj /CN=CA \
+  -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign
+faire openssl req -newkey rsa:2048 -nodes -keyout cle.pem -out demande.csr -subj /CN=Lexigarde
+printf 'keyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >extensions.cnf
+faire openssl x509 -req -in demande.csr -CA ac.pem -CAkey ac.key -CAcreateserial -days 2 -extfile extensions.cnf -out certificat.pem
 # Unsigned first (whatever a run before left configured), then signed.
-cmake -DLEXIGARDE_SIGN_CERT= -DLEXIGARDE_SIGN_KEY= "$construction" >configuration.log 2>&1 || { cat configuration.log; echec "configure"; }
-publier
-cp "$construction"/release/*.msi non-signe.msi
-mkdir non-signe && (cd non-signe && cmake -E tar xf "$construction"/release/*.zip)
-cmake -DLEXIGARDE_SIGN_CERT="$signature/signataire.pem" -DLEXIGARDE_SIGN_KEY="$signature/signataire.key" \
-  "$construction" >configuration.log 2>&1 || { cat configuration.log; echec "configure with a certificate"; }
-publier
+faire cmake -DLEXIGARDE_SIGN_CERT= -DLEXIGARDE_SIGN_KEY= "$construction"
+faire cmake --build "$construction" --target release
+mkdir non-signe && cp "$construction"/release/*.msi non-signe.msi && (cd non-signe && cmake -E tar xf "$construction"/release/*.zip)
+faire cmake -DLEXIGARDE_SIGN_CERT="$PWD/certificat.pem" -DLEXIGARDE_SIGN_KEY="$PWD/cle.pem" "$construction"
+faire cmake --build "$construction" --target release
 msi=$(ls "$construction"/release/*.msi)
 cmake -E tar xf "$construction"/release/*.zip
-verifier() {
-  osslsigncode verify -CAfile ac.pem -in "$1" >verification.log 2>&1 || { cat verification.log; echec "$1: no valid signature"; }
-}
-binaires=$(ls -d Lexigarde-*/bin/*.dll Lexigarde-*/bin/*.exe)
-[ "$(echo "$binaires" | wc -l)" = 4 ] || echec "not the four binaries in the zip: $binaires"
-for fichier in $binaires "$msi"; do
-  verifier "$fichier"
+for fichier in Lexigarde-*/bin/*.dll Lexigarde-*/bin/*.exe "$msi"; do
+  faire osslsigncode verify -CAfile ac.pem -in "$fichier"
 done
-# Without its signature, each binary is the unsigned build's, byte for byte: what anyone without
-# the key can rebuild and compare.
-for fichier in $binaires; do
-  rm -f sans-signature
-  osslsigncode remove-signature -in "$fichier" -out sans-signature >verification.log 2>&1 || { cat verification.log; echec "remove-signature"; }
-  cmp sans-signature "non-signe/$fichier" || echec "$fichier, its signature removed, is not the unsigned build's"
+for fichier in Lexigarde-*/bin/*.dll Lexigarde-*/bin/*.exe; do
+  rm -f sans-signature && faire osslsigncode remove-signature -in "$fichier" -out sans-signature
+  cmp sans-signature "non-signe/$fichier" || echec "$fichier without its signature is not the unsigned one"
 done
-# One byte changed past the headers, in the code: the signature no longer holds.
-cp "$(echo "$binaires" | head -n 1)" altere
-printf '\377' | dd of=altere bs=1 seek=4096 conv=notrunc 2>/dev/null
-! osslsigncode verify -CAfile ac.pem -in altere >verification.log 2>&1 || echec "a changed byte still verifies"
-# The signing time is the sources' too: signed again later, the same bytes.
-cp "$construction/release/SHA256SUMS" premiere
-sleep 1
-publier
+cp Lexigarde-*/bin/Lexigarde.dll altere && printf '\377' | dd of=altere bs=1 seek=4096 conv=notrunc 2>/dev/null
+! osslsigncode verify -CAfile ac.pem -in altere >"$journal" 2>&1 || echec "one byte changed, still verified"
+cp "$construction/release/SHA256SUMS" premiere && sleep 1 && faire cmake --build "$construction" --target release
 cmp premiere "$construction/release/SHA256SUMS" || echec "signed twice, two releases"
 
-# Under Wine: the unsigned package, then the signed one of the same version as a small update.
-export WINEPREFIX="$signature/prefixe" WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
-cp -a "$vierge" "$WINEPREFIX"
+export WINEPREFIX="$PWD/prefixe" WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
+cp -a "$4" "$WINEPREFIX"
 trap '/usr/lib/wine/wineserver64 -k 2>/dev/null || true' EXIT
-wine() { /usr/lib/wine/wine64 "$@" >sortie 2>&1 </dev/null || { cat sortie; echec "wine $*"; }; }
-wine msiexec /i "Z:$signature/non-signe.msi" /qn
-wine msiexec /i "Z:$msi" REINSTALL=ALL REINSTALLMODE=vamus /qn
-installe="$WINEPREFIX/drive_c/Program Files/Lexigarde"
+faire /usr/lib/wine/wine64 msiexec /i "Z:$PWD/non-signe.msi" /qn </dev/null
+faire /usr/lib/wine/wine64 msiexec /i "Z:$msi" REINSTALL=ALL REINSTALLMODE=vamus /qn </dev/null
+cd "$WINEPREFIX/drive_c/Program Files/Lexigarde"
 for fichier in Lexigarde.dll LexigardePS.dll LexigardeScript.dll lexigarde.exe; do
-  verifier "$installe/$fichier"
+  faire osslsigncode verify -CAfile "$2/signature/ac.pem" -in "$fichier"
 done
-(cd "$installe" && /usr/lib/wine/wine64 lexigarde.exe --registry translate -o "Z:$signature/texte.html" \
-  "Z:$exemples/texte-latin1.txt" >"$signature/sortie" 2>&1 </dev/null) || { cat sortie; echec "the signed tool"; }
-cmp texte.html "$exemples/texte-latin1.html" || echec "the signed tool's translation"
+faire /usr/lib/wine/wine64 lexigarde.exe --registry translate -o "Z:$2/signature/texte.html" "Z:$exemples/texte-latin1.txt" </dev/null
+cmp "$2/signature/texte.html" "$exemples/texte-latin1.html" || echec "the signed tool's translation"
