@@ -68,7 +68,8 @@ std::string Attribut(const Texte& texte) {
 // The keys that 64-bit Windows keeps apart for 32-bit programs below
 // HKEY_LOCAL_MACHINE\Software\Classes, as Microsoft lists them.
 bool CleSepareeParVue(const Texte& chemin) {
-    static const char* const separees[] = {"CLSID", "DirectShow", "Interface", "Media Type", "MediaFoundation"};
+    static const char* const separees[] = {"CLSID", "DirectShow", "Interface", "Media Type",
+                                           "MediaFoundation"};
     const Texte premiere = chemin.substr(0, chemin.find(u'\\'));
     for (const char* separee : separees)
         if (premiere == Elargir(separee)) return true;
@@ -151,7 +152,8 @@ int main(int argc, char** argv) {
             *sortie << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Made by lignes_registre from "
                     << argv[1] << "'s DllRegisterServer. -->\n<Include>\n";
         Parcourir(HKEY_CLASSES_ROOT, Texte(), Texte(chemin, longueur), argv[2], sorties);
-        if (!sorties.cheminCle) throw std::runtime_error("no key shared by both views: no key path for SHARED.wxi");
+        if (!sorties.cheminCle)
+            throw std::runtime_error("no key shared by both views: no key path for SHARED.wxi");
         for (int i = 3; i <= 4; ++i) {
             std::ofstream& sortie = i == 3 ? sorties.propres : sorties.partagees;
             sortie << "</Include>\n";
