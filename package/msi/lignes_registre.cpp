@@ -1,10 +1,17 @@
 // The MSI's registry rows of a module, taken from its own self-registration:
-//   lignes_registre MODULE FILE_ID OUTPUT.wxi
+//   lignes_registre MODULE FILE_ID OUTPUT.wxi SHARED.wxi
 // loads MODULE (the Linux build of it, on the stand-in platform), calls its
 // DllRegisterServer as regsvr32 would, and writes every value it put below
 // HKEY_CLASSES_ROOT as a WiX RegistryValue, the module's own path becoming
 // [#FILE_ID], the installed file's path. So the installer writes what the
 // module's registration writes, from one source.
+// 64-bit Windows (7 and later) keeps a 32-bit and a 64-bit view of only some
+// keys below HKEY_CLASSES_ROOT (CLSID and Interface among them); the others,
+// the ProgIDs, are one key for both ("Registry Keys Affected by WOW64"). Their
+// rows go to SHARED.wxi, the first one marked as the key path, for a
+// component that both architectures' packages carry under one component
+// code: Windows Installer then counts the two products as clients of one
+// component and removes its keys only with the last of them.
 #include "lexigarde.h"
 #include "plateforme.h"
 
@@ -58,9 +65,28 @@ std::string Attribut(const Texte& texte) {
     return sortie;
 }
 
+// The keys that 64-bit Windows keeps apart for 32-bit programs below
+// HKEY_LOCAL_MACHINE\Software\Classes, as Microsoft lists them.
+bool CleSepareeParVue(const Texte& chemin) {
+    static const char* const separees[] = {"CLSID", "DirectShow", "Interface", "Media Type",
+                                           "MediaFoundation"};
+    const Texte premiere = chemin.substr(0, chemin.find(u'\\'));
+    for (const char* separee : separees)
+        if (premiere == Elargir(separee)) return true;
+    return false;
+}
+
+// Where the rows go: the module's own keys, and the keys both views share
+// (the first row of which is the shared component's key path).
+struct Sorties {
+    std::ofstream propres;
+    std::ofstream partagees;
+    bool cheminCle = false;
+};
+
 // Writes the values of `chemin` and of every key below it, depth first.
 void Parcourir(HKEY racine, const Texte& chemin, const Texte& cheminModule, const std::string& fichier,
-               std::ofstream& sortie) {
+               Sorties& sorties) {
     HKEY cle = nullptr;
     if (RegOpenKeyExW(racine, chemin.c_str(), 0, KEY_READ, &cle) != ERROR_SUCCESS)
         throw std::runtime_error("cannot open " + Utf8(chemin));
@@ -74,12 +100,17 @@ void Parcourir(HKEY racine, const Texte& chemin, const Texte& cheminModule, cons
         if (type != REG_SZ) throw std::runtime_error("a value that is not a string under " + Utf8(chemin));
         Texte valeur(reinterpret_cast<const WCHAR*>(donnees), taille / sizeof(WCHAR));
         while (!valeur.empty() && valeur.back() == 0) valeur.pop_back();
+        const bool partagee = !CleSepareeParVue(chemin);
+        std::ofstream& sortie = partagee ? sorties.partagees : sorties.propres;
         sortie << "  <RegistryValue Root=\"HKCR\" Key=\"" << Attribut(chemin) << '"';
         if (longueurNom > 0) sortie << " Name=\"" << Attribut(Texte(nom, longueurNom)) << '"';
         // A value's leading # would make it a number: ## keeps it a text.
         const std::string diese = !valeur.empty() && valeur[0] == u'#' ? "#" : "";
         sortie << " Type=\"string\" Value=\""
-               << (valeur == cheminModule ? "[#" + fichier + "]" : diese + Attribut(valeur)) << "\"/>\n";
+               << (valeur == cheminModule ? "[#" + fichier + "]" : diese + Attribut(valeur)) << '"';
+        if (partagee && !sorties.cheminCle) sortie << " KeyPath=\"yes\"";
+        sorties.cheminCle = sorties.cheminCle || partagee;
+        sortie << "/>\n";
         valeurs = true;
     }
     bool sousCles = false;
@@ -88,7 +119,7 @@ void Parcourir(HKEY racine, const Texte& chemin, const Texte& cheminModule, cons
         DWORD longueurNom = 256;
         if (RegEnumKeyExW(cle, i, nom, &longueurNom, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         const Texte nomCle(nom, longueurNom);
-        Parcourir(racine, chemin.empty() ? nomCle : chemin + u'\\' + nomCle, cheminModule, fichier, sortie);
+        Parcourir(racine, chemin.empty() ? nomCle : chemin + u'\\' + nomCle, cheminModule, fichier, sorties);
         sousCles = true;
     }
     RegCloseKey(cle);
@@ -99,8 +130,8 @@ void Parcourir(HKEY racine, const Texte& chemin, const Texte& cheminModule, cons
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: lignes_registre MODULE FILE_ID OUTPUT.wxi\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: lignes_registre MODULE FILE_ID OUTPUT.wxi SHARED.wxi\n");
         return 2;
     }
     try {
@@ -114,15 +145,24 @@ int main(int argc, char** argv) {
         WCHAR chemin[4096] = {};
         const DWORD longueur = GetModuleFileNameW(module, chemin, 4096);
         if (longueur == 0 || longueur >= 4096) throw std::runtime_error(std::string("no path for ") + argv[1]);
-        std::ofstream sortie(argv[3], std::ios::binary);
-        sortie << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Made by lignes_registre from "
-               << argv[1] << "'s DllRegisterServer. -->\n<Include>\n";
-        Parcourir(HKEY_CLASSES_ROOT, Texte(), Texte(chemin, longueur), argv[2], sortie);
-        sortie << "</Include>\n";
-        if (!sortie.flush()) throw std::runtime_error(std::string("cannot write ") + argv[3]);
+        Sorties sorties;
+        sorties.propres.open(argv[3], std::ios::binary);
+        sorties.partagees.open(argv[4], std::ios::binary);
+        for (std::ofstream* sortie : {&sorties.propres, &sorties.partagees})
+            *sortie << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Made by lignes_registre from "
+                    << argv[1] << "'s DllRegisterServer. -->\n<Include>\n";
+        Parcourir(HKEY_CLASSES_ROOT, Texte(), Texte(chemin, longueur), argv[2], sorties);
+        if (!sorties.cheminCle)
+            throw std::runtime_error("no key shared by both views: no key path for SHARED.wxi");
+        for (int i = 3; i <= 4; ++i) {
+            std::ofstream& sortie = i == 3 ? sorties.propres : sorties.partagees;
+            sortie << "</Include>\n";
+            if (!sortie.flush()) throw std::runtime_error(std::string("cannot write ") + argv[i]);
+        }
     } catch (const std::exception& erreur) {
         std::fprintf(stderr, "lignes_registre: %s\n", erreur.what());
         std::remove(argv[3]);
+        std::remove(argv[4]);
         return 1;
     }
     return 0;
