@@ -83,6 +83,7 @@ printf '\344' >un.txt
 printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt
 printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
 printf ab >ab.html
+printf 'int\0junk\n' >nul.txt
 : >vide.txt
 cp texte.txt meme.txt
 # 64 Ki copies: more than the output's buffer in either encoding, and than
@@ -110,6 +111,7 @@ case $outil in *.exe)
   lancer_outil "$cjk" 0 /dev/null register
   contient sortie '漢字\Lexigarde.dll: 0x00000000 (S_OK'
   contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
+  contient sortie '漢字\LexigardeScript.dll: 0x00000000 (S_OK'
   # Through what registration wrote, though Lexigarde.manifest lies beside the tool.
   lancer 0 /dev/null --registry translate texte.txt
   egal sortie texte.html
@@ -128,12 +130,23 @@ case $outil in *.exe)
   contient erreurs "translating 100% ($((octets * 2 >> 20)) of $((octets * 2 >> 20)) MiB)"
   sur_terminal "cat grand.txt | $outil translate"
   contient erreurs "translating ($((octets >> 20)) MiB)"
+  mkfifo fifo
+  sur_terminal "cat grand.txt >fifo & $outil translate grand.txt fifo"
+  contient erreurs "translating ($((octets * 2 >> 20)) MiB)"
   # Read and write errors, where Linux can make them.
   lancer 2 dossier translate
   contient erreurs '<stdin>: read error: Is a directory'
   cas="translate texte.txt >/dev/full"
   "$outil" translate texte.txt >/dev/full 2>erreurs
   contient erreurs 'cannot write the output: No space left on device'
+  for sous in status register unregister --version; do
+    cas="$sous >/dev/full"
+    "$outil" $sous >/dev/full 2>erreurs
+    verifier "exit status $?, not 2" [ $? -eq 2 ]
+  done
+  # The MSI's rows, from a module in a folder named outside ASCII.
+  lancer_outil "$bin/lignes_registre" 0 /dev/null 漢字/Lexigarde.dll Lexigarde.dll lignes.wxi
+  contient lignes.wxi 'Value="[#Lexigarde.dll]"'
   ;;
 esac
 
@@ -147,8 +160,12 @@ contient sortie Composant.Interne.Trad.ASCII.HTML.1
 lancer 0 /dev/null translate -o grand-sortie.html grand.txt
 egal grand-sortie.html grand.html
 sans_temporaire
-lancer 0 /dev/null translate -o meme.txt meme.txt
+chmod 600 meme.txt
+ln -s meme.txt lien.txt
+lancer 0 /dev/null translate -o lien.txt meme.txt
 egal meme.txt texte.html
+verifier "-o replaced the link it names" [ -L lien.txt ]
+verifier "-o changed the mode of the file it replaces" [ "$(stat -L -c %a lien.txt)" = 600 ]
 lancer 0 /dev/null translate -o 漢字/頁.html 漢字/文.txt
 egal 漢字/頁.html texte.html
 lancer 0 /dev/null translate vide.txt
@@ -180,6 +197,8 @@ ligne sortie 'reinterpret_cast: keyword'
 ligne sortie 'Class: not a keyword'
 verifier "not one line per word" [ "$(wc -l <sortie)" -eq "$(wc -l <mots.txt)" ]
 lancer 0 /dev/null check asm while
+lancer 1 nul.txt check
+ligne sortie 'int\0junk: not a keyword (a NUL byte at offset 3)'
 lancer 1 /dev/null check "" iff
 ligne sortie ': not a keyword'
 lancer 0 /dev/null --module "$bin/Lexigarde.dll" translate texte.txt

@@ -3,6 +3,8 @@
 // components only through their interfaces, and registers the server.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,7 +20,7 @@ namespace {
 
 constexpr int sortieErreur = 2;
 
-int Principal(int argc, char** argv) {
+int Executer(int argc, char** argv) {
 #if defined(_WIN32)
     // Bytes in, bytes out: no CR/LF translation.
     _setmode(_fileno(stdin), _O_BINARY);
@@ -59,10 +61,11 @@ int Principal(int argc, char** argv) {
     translate->add_flag("!--no-progress", traduction.progres, "Never show progress on standard error");
 
     auto* reg = app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
-                                               "LexigardePS.dll beside the module, and report the result.");
-    auto* unreg =
-        app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows the "
-                                         "LexigardePS.dll beside the module, and report the result.");
+                                               "LexigardePS.dll and LexigardeScript.dll beside the module, and "
+                                               "report each result.");
+    auto* unreg = app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows "
+                                                   "the LexigardePS.dll and LexigardeScript.dll beside the module, "
+                                                   "and report each result.");
     auto* status = app.add_subcommand(
         "status", "Show the module, the class identifiers and ProgIDs, and what the registry says of "
                   "them and of the proxy/stub.");
@@ -101,6 +104,17 @@ int Principal(int argc, char** argv) {
     } catch (const std::exception& erreur) {
         Signaler(std::string("unexpected error: ") + erreur.what());
     }
+    return sortieErreur;
+}
+
+// Whatever the subcommand (help and --version included), output that could
+// not be written is an error: the answer never reached its reader.
+int Principal(int argc, char** argv) {
+    const int statut = Executer(argc, argv);
+    std::cout.flush();
+    const bool ecrit = std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout.good();
+    if (ecrit || statut == sortieErreur) return statut;
+    Signaler("cannot write standard output");
     return sortieErreur;
 }
 

@@ -31,6 +31,7 @@ bool Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
     return vrai;
 }
 void Automation(); // automation.cpp: LexigardeScript.dll early- and late-bound
+void AutomationParProxy(); // and early-bound from the MTA
 
 namespace {
 
@@ -167,6 +168,7 @@ void Apartement(bool sta, HRESULT attendu) {
     direct->Release();
     FreeLibrary(module);
     if (sta) Garder();
+    if (!sta && attendu == S_OK) AutomationParProxy();
     CoUninitialize();
 }
 
