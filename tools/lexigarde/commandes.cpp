@@ -102,9 +102,19 @@ public:
         // streams); a new file has nothing to keep.
         const TexteLarge cible = Large(chemin_), temporaire = Large(temporaire_);
         const bool existe = GetFileAttributesW(cible.c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (ferme && !(existe ? ReplaceFileW(cible.c_str(), temporaire.c_str(), nullptr, 0, nullptr, nullptr)
-                              : MoveFileExW(temporaire.c_str(), cible.c_str(), MOVEFILE_REPLACE_EXISTING)))
+        bool remplace =
+            ferme && (existe ? ReplaceFileW(cible.c_str(), temporaire.c_str(), nullptr, 0, nullptr, nullptr)
+                             : MoveFileExW(temporaire.c_str(), cible.c_str(), MOVEFILE_REPLACE_EXISTING));
+        // This failure has removed the replaced file already: the output then
+        // takes its name as a new file, or stays where it is, never lost.
+        const bool remplaceParti = !remplace && GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+        if (remplaceParti)
+            remplace = MoveFileExW(temporaire.c_str(), cible.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (ferme && !remplace) {
             erreur = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+            if (remplaceParti)
+                throw Erreur("cannot write " + chemin_ + ": the output is left in " + temporaire_);
+        }
 #else
         if (ferme) std::filesystem::rename(Chemin(temporaire_), Chemin(chemin_), erreur);
 #endif
@@ -140,7 +150,8 @@ public:
         // The line is cleared by an escape only where the console takes
         // escapes (Windows 10 and later); elsewhere, by spaces.
         if (actif_ && GetConsoleMode(Console(stderr), &modeConsole_))
-            echappements_ = SetConsoleMode(Console(stderr), modeConsole_ | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+            echappements_ =
+                SetConsoleMode(Console(stderr), modeConsole_ | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 #endif
     }
     ~Progres() {
@@ -228,7 +239,8 @@ std::string LireRegistre(const std::string& cle) {
     do {
         valeur.assign(taille / sizeof(WCHAR) + 1, 0); // and a NUL of ours
         taille = static_cast<DWORD>((valeur.size() - 1) * sizeof(WCHAR));
-        resultat = RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&valeur[0]), &taille);
+        resultat =
+            RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&valeur[0]), &taille);
     } while (resultat == ERROR_MORE_DATA);
     RegCloseKey(ouverte);
     if (resultat != ERROR_SUCCESS || type != REG_SZ) return "";
@@ -255,8 +267,9 @@ int Verifier(Serveur& serveur, const std::vector<std::string>& mots) {
         }
         std::string ligne;
         for (const char octet : mot) ligne += octet == '\0' ? std::string("\\0") : std::string(1, octet);
-        ligne += nul == std::string::npos ? (motCle ? ": keyword\n" : ": not a keyword\n")
-                                          : ": not a keyword (a NUL byte at offset " + std::to_string(nul) + ")\n";
+        ligne += nul == std::string::npos
+                     ? (motCle ? ": keyword\n" : ": not a keyword\n")
+                     : ": not a keyword (a NUL byte at offset " + std::to_string(nul) + ")\n";
         std::fwrite(ligne.data(), 1, ligne.size(), stdout);
         tousMotsCles = tousMotsCles && motCle;
     };
@@ -361,11 +374,13 @@ int Enregistrer(Serveur& serveur, bool enregistrer) {
     };
     const Voisin voisins[] = {
         {"LexigardePS.dll", "clients in other apartments get E_NOINTERFACE"},
-        {"LexigardeScript.dll", "scripts cannot create Lexigarde.ValidationMotsCles nor Lexigarde.TraductionHTML"}};
+        {"LexigardeScript.dll",
+         "scripts cannot create Lexigarde.ValidationMotsCles nor Lexigarde.TraductionHTML"}};
     for (const Voisin& voisin : voisins) {
         const std::string fichier = FichierVoisin(serveur.Origine(), voisin.nom);
         if (fichier.empty()) {
-            std::printf("%s: no %s beside it, so %s\n", serveur.Origine().c_str(), voisin.nom, voisin.sansLui);
+            std::printf("%s: no %s beside it, so %s\n", serveur.Origine().c_str(), voisin.nom,
+                        voisin.sansLui);
             continue;
         }
         Serveur dll(fichier);

@@ -60,12 +60,14 @@ int Executer(int argc, char** argv) {
                         "Make characters with no HTML text an error (exit status 2)");
     translate->add_flag("!--no-progress", traduction.progres, "Never show progress on standard error");
 
-    auto* reg = app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
-                                               "LexigardePS.dll and LexigardeScript.dll beside the module, and "
-                                               "report each result.");
-    auto* unreg = app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows "
-                                                   "the LexigardePS.dll and LexigardeScript.dll beside the module, "
-                                                   "and report each result.");
+    auto* reg =
+        app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
+                                       "LexigardePS.dll and LexigardeScript.dll beside the module, and "
+                                       "report each result.");
+    auto* unreg =
+        app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows "
+                                         "the LexigardePS.dll and LexigardeScript.dll beside the module, "
+                                         "and report each result.");
     auto* status = app.add_subcommand(
         "status", "Show the module, the class identifiers and ProgIDs, and what the registry says of "
                   "them and of the proxy/stub.");

@@ -45,7 +45,8 @@ void AutomationParProxy() {
     auto traduction = Creer<ITraductionHTML, TraductionHTML>();
     auto dispatch = Creer<IDispatch, ValidationMotsCles>();
     IValidationMotsCles* validation = nullptr;
-    if (dispatch) dispatch->QueryInterface(__uuidof(IValidationMotsCles), reinterpret_cast<void**>(&validation));
+    if (dispatch)
+        dispatch->QueryInterface(__uuidof(IValidationMotsCles), reinterpret_cast<void**>(&validation));
     Verifier(validation != nullptr, "IValidationMotsCles from IDispatch in the MTA");
     VARIANT_BOOL estMotCle = 0;
     Texte mot(L"template"), texte(L"a < \u20AC"), html;
