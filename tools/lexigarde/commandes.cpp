@@ -107,7 +107,7 @@ public:
                              : MoveFileExW(temporaire.c_str(), cible.c_str(), MOVEFILE_REPLACE_EXISTING));
         // This failure has removed the replaced file already: the output then
         // takes its name as a new file, or stays where it is, never lost.
-        const bool remplaceParti = !remplace && GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+        const bool remplaceParti = ferme && !remplace && GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
         if (remplaceParti)
             remplace = MoveFileExW(temporaire.c_str(), cible.c_str(), MOVEFILE_REPLACE_EXISTING);
         if (ferme && !remplace) {
