@@ -136,6 +136,7 @@ case $outil in *.exe)
   # Read and write errors, where Linux can make them.
   lancer 2 dossier translate
   contient erreurs '<stdin>: read error: Is a directory'
+  lancer 2 dossier check
   cas="translate texte.txt >/dev/full"
   "$outil" translate texte.txt >/dev/full 2>erreurs
   contient erreurs 'cannot write the output: No space left on device'
@@ -144,6 +145,20 @@ case $outil in *.exe)
     "$outil" $sous >/dev/full 2>erreurs
     verifier "exit status $?, not 2" [ $? -eq 2 ]
   done
+  # Standard error closed: what is said there never lands in the output file.
+  cas="translate -o ferme.html 2>&-"
+  "$outil" translate -o ferme.html <$sanstexte 2>&-
+  egal ferme.html ab.html
+  # Stopped by a signal, a translation leaves no temporary file behind.
+  mkfifo fifo2
+  cas="translate -o stoppe.html fifo2, then SIGTERM"
+  "$outil" translate -o stoppe.html fifo2 2>/dev/null &
+  exec 3>fifo2
+  until ls | grep -q lexigarde- || ! kill -0 $! 2>/dev/null; do sleep 0.1; done
+  kill -TERM $!
+  wait $!
+  exec 3>&-
+  sans_temporaire
   # The MSI's rows, from a module in a folder named outside ASCII.
   lancer_outil "$bin/lignes_registre" 0 /dev/null 漢字/Lexigarde.dll Lexigarde.dll lignes.wxi
   contient lignes.wxi 'Value="[#Lexigarde.dll]"'

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 #include <sys/stat.h>
@@ -70,6 +72,19 @@ std::string CheminReel(const std::string& chemin) {
 #endif
 }
 
+#if !defined(_WIN32)
+// The temporary file being written, for a signal that ends the tool to
+// remove: an interrupted translation leaves nothing behind.
+const char* volatile temporaireEnCours = nullptr;
+constexpr int signauxFin[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void EffacerSurSignal(int signal) {
+    if (temporaireEnCours != nullptr) unlink(temporaireEnCours);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+#endif
+
 // A named output file appears whole or not at all: written beside it under
 // a temporary name, put in its place once complete, keeping the replaced
 // file's permissions (on Windows, its ACL and attributes too).
@@ -82,6 +97,14 @@ public:
 #if !defined(_WIN32)
         struct stat remplace;
         if (stat(chemin_.c_str(), &remplace) == 0) fchmod(fileno(flux_), remplace.st_mode & 07777);
+        temporaireEnCours = temporaire_.c_str();
+        struct sigaction action = {};
+        action.sa_handler = EffacerSurSignal;
+        for (std::size_t i = 0; i < std::size(signauxFin); ++i) {
+            sigaction(signauxFin[i], nullptr, &anciennes_[i]);
+            // A signal the caller ignores (nohup, a background job) stays ignored.
+            if (anciennes_[i].sa_handler != SIG_IGN) sigaction(signauxFin[i], &action, nullptr);
+        }
 #endif
     }
     ~FichierSortie() {
@@ -89,6 +112,10 @@ public:
             std::fclose(flux_);
             Effacer();
         }
+#if !defined(_WIN32)
+        for (std::size_t i = 0; i < std::size(signauxFin); ++i) sigaction(signauxFin[i], &anciennes_[i], nullptr);
+        temporaireEnCours = nullptr;
+#endif
     }
     std::FILE* Flux() const { return flux_; }
     // On Windows a file still open cannot be replaced: the caller has
@@ -138,6 +165,9 @@ private:
     }
     std::string chemin_, temporaire_;
     std::FILE* flux_ = nullptr;
+#if !defined(_WIN32)
+    struct sigaction anciennes_[std::size(signauxFin)] = {};
+#endif
 };
 
 // Progress on standard error, for long work (16 MiB) seen on a terminal.
@@ -281,7 +311,10 @@ int Verifier(Serveur& serveur, const std::vector<std::string>& mots) {
             if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
             verifier(ligne);
         }
-        if (std::cin.bad()) throw Erreur("cannot read standard input");
+        // A read error ends the lines as the end of input would: only the
+        // stream below says which it was.
+        if (std::cin.bad() || std::ferror(stdin))
+            throw Erreur(std::string("<stdin>: read error: ") + std::strerror(errno));
     }
     if (std::fflush(stdout) != 0) throw Erreur("cannot write standard output");
     return tousMotsCles ? 0 : 1;

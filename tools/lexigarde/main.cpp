@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
 #include <fcntl.h>
+#if defined(_WIN32)
 #include <io.h>
+#else
+#include <cerrno>
+#include <unistd.h>
 #endif
 
 #include "commandes.h"
@@ -112,6 +115,14 @@ int Executer(int argc, char** argv) {
 // Whatever the subcommand (help and --version included), output that could
 // not be written is an error: the answer never reached its reader.
 int Principal(int argc, char** argv) {
+#if !defined(_WIN32)
+    // A standard stream the caller closed gets /dev/null opened the wrong
+    // way: using it still fails, and no file the tool opens (the output
+    // above all) takes its number, to receive messages meant for it.
+    for (int descripteur = 0; descripteur <= 2; ++descripteur)
+        if (fcntl(descripteur, F_GETFD) == -1 && errno == EBADF)
+            open("/dev/null", descripteur == 0 ? O_WRONLY : O_RDONLY);
+#endif
     const int statut = Executer(argc, argv);
     std::cout.flush();
     const bool ecrit = std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout.good();
