@@ -133,6 +133,12 @@ case $outil in *.exe)
   mkfifo fifo
   sur_terminal "cat grand.txt >fifo & $outil translate grand.txt fifo"
   contient erreurs "translating ($((octets * 2 >> 20)) MiB)"
+  # A FIFO that -o names is written to, not replaced by a file.
+  mkfifo tuyau
+  timeout 5 cat tuyau >recu &
+  lancer 0 /dev/null translate -o tuyau texte.txt
+  wait $!
+  egal recu texte.html
   # Read and write errors, where Linux can make them.
   lancer 2 dossier translate
   contient erreurs '<stdin>: read error: Is a directory'

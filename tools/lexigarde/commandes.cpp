@@ -72,6 +72,23 @@ std::string CheminReel(const std::string& chemin) {
 #endif
 }
 
+// Whether a path names something that is no file (a device, a FIFO, a
+// pipe): it cannot be replaced, so -o writes to it, as a shell would.
+bool EstPeripherique(const std::string& chemin) {
+#if defined(_WIN32)
+    const HANDLE ouvert = CreateFileW(Large(chemin).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (ouvert == INVALID_HANDLE_VALUE) return false;
+    const bool peripherique = GetFileType(ouvert) != FILE_TYPE_DISK;
+    CloseHandle(ouvert);
+    return peripherique;
+#else
+    struct stat etat;
+    return stat(chemin.c_str(), &etat) == 0 && !S_ISREG(etat.st_mode) && !S_ISDIR(etat.st_mode);
+#endif
+}
+
 #if !defined(_WIN32)
 // The temporary file being written, for a signal that ends the tool to
 // remove: an interrupted translation leaves nothing behind.
@@ -87,11 +104,18 @@ extern "C" void EffacerSurSignal(int signal) {
 
 // A named output file appears whole or not at all: written beside it under
 // a temporary name, put in its place once complete, keeping the replaced
-// file's permissions (on Windows, its ACL and attributes too).
+// file's permissions (on Windows, its ACL and attributes too). A device or
+// a FIFO is written to directly.
 class FichierSortie {
 public:
     explicit FichierSortie(const std::string& chemin)
-        : chemin_(CheminReel(chemin)), temporaire_(chemin_ + ".lexigarde-" + std::to_string(Pid())) {
+        : direct_(EstPeripherique(chemin)), chemin_(direct_ ? chemin : CheminReel(chemin)),
+          temporaire_(chemin_ + ".lexigarde-" + std::to_string(Pid())) {
+        if (direct_) {
+            flux_ = Ouvrir(chemin_, "wb");
+            if (flux_ == nullptr) throw Erreur("cannot open " + chemin_ + ": " + std::strerror(errno));
+            return;
+        }
         flux_ = Ouvrir(temporaire_, "wb");
         if (flux_ == nullptr) throw Erreur("cannot create " + temporaire_ + ": " + std::strerror(errno));
 #if !defined(_WIN32)
@@ -108,10 +132,9 @@ public:
 #endif
     }
     ~FichierSortie() {
-        if (flux_ != nullptr) {
-            std::fclose(flux_);
-            Effacer();
-        }
+        if (flux_ != nullptr) std::fclose(flux_);
+        if (direct_) return;
+        if (flux_ != nullptr) Effacer();
 #if !defined(_WIN32)
         for (std::size_t i = 0; i < std::size(signauxFin); ++i) sigaction(signauxFin[i], &anciennes_[i], nullptr);
         temporaireEnCours = nullptr;
@@ -123,6 +146,8 @@ public:
     void Valider() {
         const bool ferme = std::fclose(flux_) == 0;
         flux_ = nullptr;
+        if (direct_ && !ferme) throw Erreur("cannot write " + chemin_ + ": " + std::strerror(errno));
+        if (direct_) return;
         std::error_code erreur;
 #if defined(_WIN32)
         // ReplaceFileW keeps what the replaced file had (ACL, attributes,
@@ -163,6 +188,7 @@ private:
         std::error_code ignoree;
         std::filesystem::remove(Chemin(temporaire_), ignoree);
     }
+    const bool direct_;
     std::string chemin_, temporaire_;
     std::FILE* flux_ = nullptr;
 #if !defined(_WIN32)
