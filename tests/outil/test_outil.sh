@@ -83,7 +83,7 @@ printf '\344' >un.txt
 printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt
 printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
 printf ab >ab.html
-printf 'int\0junk\n' >nul.txt
+printf 'int\0junk\rclass\n' >nul.txt
 : >vide.txt
 cp texte.txt meme.txt
 # 64 Ki copies: more than the output's buffer in either encoding, and than
@@ -219,7 +219,7 @@ ligne sortie 'Class: not a keyword'
 verifier "not one line per word" [ "$(wc -l <sortie)" -eq "$(wc -l <mots.txt)" ]
 lancer 0 /dev/null check asm while
 lancer 1 nul.txt check
-ligne sortie 'int\0junk: not a keyword (a NUL byte at offset 3)'
+ligne sortie 'int\0junk\rclass: not a keyword (a NUL byte at offset 3)'
 lancer 1 /dev/null check "" iff
 ligne sortie ': not a keyword'
 lancer 0 /dev/null --module "$bin/Lexigarde.dll" translate texte.txt

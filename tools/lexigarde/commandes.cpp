@@ -314,7 +314,9 @@ int Verifier(Serveur& serveur, const std::vector<std::string>& mots) {
     bool tousMotsCles = true;
     auto verifier = [&](const std::string& mot) {
         // The component reads a word up to its NUL: a line holding one is
-        // no keyword, and is shown whole, the NUL written as \0.
+        // no keyword, and is shown whole. Control bytes are shown as C
+        // escapes (\0, \r, \x1B): raw, a CR or an escape sequence would
+        // make a terminal show another word than the one checked.
         const std::size_t nul = mot.find('\0');
         bool motCle = false;
         if (nul == std::string::npos) {
@@ -322,7 +324,18 @@ int Verifier(Serveur& serveur, const std::vector<std::string>& mots) {
             if (FAILED(hr)) throw Erreur("Valider failed: " + DecrireHResult(hr));
         }
         std::string ligne;
-        for (const char octet : mot) ligne += octet == '\0' ? std::string("\\0") : std::string(1, octet);
+        for (const char octet : mot) {
+            const unsigned char code = static_cast<unsigned char>(octet);
+            char echappe[5];
+            if (code >= 0x20 && code != 0x7F) ligne += octet;
+            else if (code == 0) ligne += "\\0";
+            else if (octet == '\r') ligne += "\\r";
+            else if (octet == '\t') ligne += "\\t";
+            else {
+                std::snprintf(echappe, sizeof echappe, "\\x%02X", code);
+                ligne += echappe;
+            }
+        }
         ligne += nul == std::string::npos
                      ? (motCle ? ": keyword\n" : ": not a keyword\n")
                      : ": not a keyword (a NUL byte at offset " + std::to_string(nul) + ")\n";
