@@ -182,11 +182,13 @@ lancer 0 /dev/null translate -o grand-sortie.html grand.txt
 egal grand-sortie.html grand.html
 sans_temporaire
 chmod 600 meme.txt
+chown 65534:65534 meme.txt 2>/dev/null
+avant=$(stat -c %a:%u:%g meme.txt)
 ln -s meme.txt lien.txt
 lancer 0 /dev/null translate -o lien.txt meme.txt
 egal meme.txt texte.html
 verifier "-o replaced the link it names" [ -L lien.txt ]
-case $outil in *.exe) ;; *) verifier "-o changed the mode of the file it replaces" [ "$(stat -L -c %a lien.txt)" = 600 ] ;; esac
+case $outil in *.exe) ;; *) verifier "-o changed the mode or owner of the file it replaces" [ "$(stat -L -c %a:%u:%g lien.txt)" = "$avant" ] ;; esac
 lancer 0 /dev/null translate -o 漢字/頁.html 漢字/文.txt
 egal 漢字/頁.html texte.html
 lancer 0 /dev/null translate vide.txt

@@ -120,7 +120,13 @@ public:
         if (flux_ == nullptr) throw Erreur("cannot create " + temporaire_ + ": " + std::strerror(errno));
 #if !defined(_WIN32)
         struct stat remplace;
-        if (stat(chemin_.c_str(), &remplace) == 0) fchmod(fileno(flux_), remplace.st_mode & 07777);
+        // Its owner too, where allowed (root replacing a user's file would
+        // otherwise take it from them); before the mode, which a change of
+        // owner may clear.
+        if (stat(chemin_.c_str(), &remplace) == 0) {
+            [[maybe_unused]] const int proprietaire = fchown(fileno(flux_), remplace.st_uid, remplace.st_gid);
+            fchmod(fileno(flux_), remplace.st_mode & 07777);
+        }
         temporaireEnCours = temporaire_.c_str();
         struct sigaction action = {};
         action.sa_handler = EffacerSurSignal;
