@@ -45,9 +45,9 @@ TexteLarge TexteCLSID(REFCLSID clsid) {
 TexteLarge CheminCleCLSID(const TexteLarge& texteClsid) { return PrefixeCleCLSID() + texteClsid; }
 
 TexteLarge CheminModule(HMODULE module) {
-    // MAX_PATH first, as most paths fit; a longer one is read again into a
-    // larger buffer instead of being cut.
-    for (DWORD taille = MAX_PATH + 1;; taille *= 2) {
+    // A buffer most paths fit; a longer one is read again into a larger
+    // buffer instead of being cut, up to the longest path Windows has.
+    for (DWORD taille = 256;; taille *= 2) {
         std::vector<WCHAR> tampon(taille, 0);
         const DWORD longueur = GetModuleFileNameW(module, tampon.data(), taille);
         if (longueur < taille || taille >= 32768) return TexteLarge(tampon.data());

@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "registration/outils_registre.h"
 #include "script/automation.h"
 
 std::atomic<long> compteServeur{0};
@@ -52,12 +53,17 @@ Classe classes[] = {{&CLSID_ValidationMotsCles, Fabrique(CreerValidation)},
 
 HRESULT InformationType(REFIID iid, ITypeInfo** info) {
     *info = nullptr;
-    wchar_t chemin[MAX_PATH];
-    const DWORD longueur = GetModuleFileNameW(ceModule, chemin, MAX_PATH);
-    if (longueur == 0 || longueur == MAX_PATH) return E_FAIL;
+    // Its whole path, however long the folder's.
+    TexteLarge chemin;
+    try {
+        chemin = CheminModule(ceModule);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    if (chemin.empty()) return E_FAIL;
     // The type library is a resource of this file: nothing to register.
     ITypeLib* bibliotheque = nullptr;
-    HRESULT hr = LoadTypeLibEx(chemin, REGKIND_NONE, &bibliotheque);
+    HRESULT hr = LoadTypeLibEx(chemin.c_str(), REGKIND_NONE, &bibliotheque);
     if (FAILED(hr)) return hr;
     hr = bibliotheque->GetTypeInfoOfGuid(iid, info);
     bibliotheque->Release();

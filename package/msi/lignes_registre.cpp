@@ -16,6 +16,7 @@
 #include "plateforme.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -24,28 +25,11 @@ namespace {
 
 using Texte = std::basic_string<WCHAR>;
 
-Texte Elargir(const std::string& texte) { return Texte(texte.begin(), texte.end()); }
-
-// UTF-16 (the registry's) to UTF-8 (the WiX source's), code points of the
-// basic plane only: a surrogate is refused rather than mangled.
-std::string Utf8(const Texte& texte) {
-    std::string sortie;
-    for (const WCHAR c : texte) {
-        const unsigned u = c;
-        if (u >= 0xD800 && u < 0xE000) throw std::runtime_error("surrogate in a registry text");
-        if (u < 0x80) {
-            sortie += static_cast<char>(u);
-        } else if (u < 0x800) {
-            sortie += static_cast<char>(0xC0 | (u >> 6));
-            sortie += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            sortie += static_cast<char>(0xE0 | (u >> 12));
-            sortie += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            sortie += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return sortie;
-}
+// The standard library's conversions between UTF-8 (file names, the WiX
+// source) and UTF-16 (the registry's): a lone surrogate is refused by them
+// rather than mangled.
+Texte Large(const std::string& utf8) { return std::filesystem::path(utf8).u16string(); }
+std::string Utf8(const Texte& texte) { return std::filesystem::path(std::u16string(texte)).string(); }
 
 // A text as the Registry table reads it (formatted: brackets are
 // references), then as an XML attribute.
@@ -135,23 +119,28 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const HMODULE module = LoadLibraryW(Elargir(argv[1]).c_str());
+        const HMODULE module = LoadLibraryW(Large(argv[1]).c_str());
         if (module == nullptr) throw std::runtime_error(std::string("cannot load ") + argv[1]);
         const auto enregistrer = reinterpret_cast<PFN_DllRegisterServer>(
             reinterpret_cast<void (*)()>(GetProcAddress(module, "DllRegisterServer")));
         if (enregistrer == nullptr) throw std::runtime_error(std::string("no DllRegisterServer in ") + argv[1]);
         const HRESULT hr = enregistrer();
         if (FAILED(hr)) throw std::runtime_error("DllRegisterServer failed");
-        WCHAR chemin[4096] = {};
-        const DWORD longueur = GetModuleFileNameW(module, chemin, 4096);
-        if (longueur == 0 || longueur >= 4096) throw std::runtime_error(std::string("no path for ") + argv[1]);
+        // In a buffer grown until the path fits.
+        Texte chemin;
+        for (DWORD taille = 256; chemin.empty(); taille *= 2) {
+            Texte tampon(taille, 0);
+            const DWORD longueur = GetModuleFileNameW(module, &tampon[0], taille);
+            if (longueur == 0) throw std::runtime_error(std::string("no path for ") + argv[1]);
+            if (longueur < taille) chemin = tampon.substr(0, longueur);
+        }
         Sorties sorties;
         sorties.propres.open(argv[3], std::ios::binary);
         sorties.partagees.open(argv[4], std::ios::binary);
         for (std::ofstream* sortie : {&sorties.propres, &sorties.partagees})
             *sortie << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Made by lignes_registre from "
                     << argv[1] << "'s DllRegisterServer. -->\n<Include>\n";
-        Parcourir(HKEY_CLASSES_ROOT, Texte(), Texte(chemin, longueur), argv[2], sorties);
+        Parcourir(HKEY_CLASSES_ROOT, Texte(), chemin, argv[2], sorties);
         if (!sorties.cheminCle)
             throw std::runtime_error("no key shared by both views: no key path for SHARED.wxi");
         for (int i = 3; i <= 4; ++i) {

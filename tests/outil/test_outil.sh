@@ -81,6 +81,7 @@ printf 'a\344b\377\344\344\344\344\344\344\344\344\344' >$sanstexte
 printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt
 printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
 printf ab >ab.html
+printf 'int\0junk\rclass\n' >nul.txt
 cp texte.txt meme.txt
 # 64 Ki copies: more than the output's buffer in either encoding, and than
 # the 16 MiB from which progress shows.
@@ -107,6 +108,7 @@ case $outil in *.exe)
   lancer_outil "$cjk" 0 /dev/null register
   contient sortie '漢字\Lexigarde.dll: 0x00000000 (S_OK'
   contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
+  contient sortie '漢字\LexigardeScript.dll: 0x00000000 (S_OK'
   # Through what registration wrote, though Lexigarde.manifest lies beside the tool.
   lancer 0 /dev/null --registry translate texte.txt
   egal sortie texte.html
@@ -125,12 +127,44 @@ case $outil in *.exe)
   contient erreurs "translating 100% ($((octets * 2 >> 20)) of $((octets * 2 >> 20)) MiB)"
   sur_terminal "cat grand.txt | $outil translate"
   contient erreurs "translating ($((octets >> 20)) MiB)"
+  mkfifo fifo
+  sur_terminal "cat grand.txt >fifo & $outil translate grand.txt fifo"
+  contient erreurs "translating ($((octets * 2 >> 20)) MiB)"
+  # A FIFO that -o names is written to, not replaced by a file.
+  mkfifo tuyau
+  timeout 5 cat tuyau >recu &
+  lancer 0 /dev/null translate -o tuyau texte.txt
+  wait $!
+  egal recu texte.html
   # Read and write errors, where Linux can make them.
   lancer 2 dossier translate
   contient erreurs '<stdin>: read error: Is a directory'
+  lancer 2 dossier check
   cas="translate texte.txt >/dev/full"
   "$outil" translate texte.txt >/dev/full 2>erreurs
   contient erreurs 'cannot write the output: No space left on device'
+  for sous in status register unregister --version; do
+    cas="$sous >/dev/full"
+    "$outil" $sous >/dev/full 2>erreurs
+    verifier "exit status $?, not 2" [ $? -eq 2 ]
+  done
+  # Standard error closed: what is said there never lands in the output file.
+  cas="translate -o ferme.html 2>&-"
+  "$outil" translate -o ferme.html <$sanstexte 2>&-
+  egal ferme.html ab.html
+  # Stopped by a signal, a translation leaves no temporary file behind.
+  mkfifo fifo2
+  cas="translate -o stoppe.html fifo2, then SIGTERM"
+  "$outil" translate -o stoppe.html fifo2 2>/dev/null &
+  exec 3>fifo2
+  until ls | grep -q lexigarde- || ! kill -0 $! 2>/dev/null; do sleep 0.1; done
+  kill -TERM $!
+  wait $!
+  exec 3>&-
+  sans_temporaire
+  # The MSI's rows, from a module in a folder named outside ASCII.
+  lancer_outil "$bin/lignes_registre" 0 /dev/null 漢字/Lexigarde.dll Lexigarde.dll lignes.wxi
+  contient lignes.wxi 'Value="[#Lexigarde.dll]"'
   ;;
 esac
 
@@ -144,8 +178,14 @@ contient sortie Composant.Interne.Trad.ASCII.HTML.1
 lancer 0 /dev/null translate -o grand-sortie.html grand.txt
 egal grand-sortie.html grand.html
 sans_temporaire
-lancer 0 /dev/null translate -o meme.txt meme.txt
+chmod 600 meme.txt
+chown 65534:65534 meme.txt 2>/dev/null
+avant=$(stat -c %a:%u:%g meme.txt)
+ln -s meme.txt lien.txt
+lancer 0 /dev/null translate -o lien.txt meme.txt
 egal meme.txt texte.html
+verifier "-o replaced the link it names" [ -L lien.txt ]
+case $outil in *.exe) ;; *) verifier "-o changed the mode or owner of the file it replaces" [ "$(stat -L -c %a:%u:%g lien.txt)" = "$avant" ] ;; esac
 lancer 0 /dev/null translate -o 漢字/頁.html 漢字/文.txt
 egal 漢字/頁.html texte.html
 lancer 0 /dev/null translate --utf8 utf8.txt
@@ -171,6 +211,8 @@ ligne sortie 'reinterpret_cast: keyword'
 ligne sortie 'Class: not a keyword'
 verifier "not one line per word" [ "$(wc -l <sortie)" -eq "$(wc -l <mots.txt)" ]
 lancer 0 /dev/null check asm while
+lancer 1 nul.txt check
+ligne sortie 'int\0junk\rclass: not a keyword (a NUL byte at offset 3)'
 lancer 1 /dev/null check "" iff
 ligne sortie ': not a keyword'
 lancer 0 /dev/null --module "$bin/Lexigarde.dll" translate texte.txt

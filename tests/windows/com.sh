@@ -44,10 +44,10 @@ desenregistrer)
   wine lexigarde.exe register || echec "register"
   grep -q 'DllRegisterServer in .*LexigardePS.dll: 0x00000000' "$travail/sortie" || echec "register: the proxy/stub"
   wine lexigarde.exe status || echec "status"
-  [ "$(grep -c 'registered: yes, class {404DD312-.*LexigardePS.dll' "$travail/sortie")" = 2 ] || echec "status: the proxy/stub"
+  [ "$(grep -c 'registered: yes, class {404DD312-.*LexigardePS.dll' "$travail/sortie")" = 4 ] || echec "status: the proxy/stub"
   client mta
-  wine regsvr32 /u /s LexigardePS.dll || echec "regsvr32 /u LexigardePS.dll"
+  wine regsvr32 /u /s LexigardePS.dll LexigardeScript.dll || echec "regsvr32 /u LexigardePS.dll LexigardeScript.dll"
   wine reg export HKCR "Z:$travail/apres.reg" /y || echec "reg export"
-  cmp -s "$travail/avant.reg" "$travail/apres.reg" || echec "regsvr32 /u LexigardePS.dll left HKCR changed"
+  cmp -s "$travail/avant.reg" "$travail/apres.reg" || echec "regsvr32 /u of what register added left HKCR changed"
   ;;
 esac

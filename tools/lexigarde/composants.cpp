@@ -80,14 +80,25 @@ std::string DecrireHResult(HRESULT hr) {
     return std::string(hex) + (FAILED(hr) ? " (failure)" : " (success)");
 }
 
+namespace {
+
+// A module's file (null: the tool's), in a buffer grown until it fits.
+TexteLarge CheminDuModule(HMODULE module) {
+    for (DWORD taille = 256;; taille *= 2) {
+        TexteLarge chemin(taille, 0);
+        const DWORD longueur = GetModuleFileNameW(module, &chemin[0], taille);
+        if (longueur < taille) return chemin.substr(0, longueur);
+    }
+}
+
+} // namespace
+
 #if defined(_WIN32)
 namespace {
 
 // The folder of the running tool, with its final separator.
 TexteLarge DossierOutil() {
-    WCHAR chemin[32768] = {};
-    GetModuleFileNameW(nullptr, chemin, 32768);
-    TexteLarge texte(chemin);
+    const TexteLarge texte = CheminDuModule(nullptr);
     return texte.substr(0, texte.find_last_of(L"\\/") + 1);
 }
 
@@ -125,18 +136,17 @@ std::string ModuleVoisin() {
 #if defined(_WIN32)
     return Etroit((DossierOutil() + L"Lexigarde.dll").c_str());
 #else
-    char chemin[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", chemin, sizeof chemin - 1);
-    std::string texte(chemin, n > 0 ? static_cast<size_t>(n) : 0);
+    std::error_code erreur;
+    const std::string texte = std::filesystem::read_symlink("/proc/self/exe", erreur).string();
     return texte.substr(0, texte.rfind('/') + 1) + "Lexigarde.dll";
 #endif
 }
 
 #if defined(_WIN32)
-std::string ProxyVoisin(const std::string& module) {
-    const std::string proxy = module.substr(0, module.find_last_of("\\/") + 1) + "LexigardePS.dll";
-    const DWORD attributs = GetFileAttributesW(Large(proxy).c_str());
-    return attributs != INVALID_FILE_ATTRIBUTES && !(attributs & FILE_ATTRIBUTE_DIRECTORY) ? proxy : "";
+std::string FichierVoisin(const std::string& module, const char* nom) {
+    const std::string fichier = module.substr(0, module.find_last_of("\\/") + 1) + nom;
+    const DWORD attributs = GetFileAttributesW(Large(fichier).c_str());
+    return attributs != INVALID_FILE_ATTRIBUTES && !(attributs & FILE_ATTRIBUTE_DIRECTORY) ? fichier : "";
 }
 #endif
 
@@ -153,8 +163,8 @@ Serveur::Serveur(const std::string& fichier) {
     module_ = LoadLibraryW(Large(chemin_).c_str());
     if (module_ == nullptr)
         throw Erreur("cannot load " + chemin_ + " (error " + std::to_string(GetLastError()) + ")");
-    WCHAR complet[32768] = {};
-    if (GetModuleFileNameW(module_, complet, 32768) > 0) chemin_ = Etroit(complet);
+    const TexteLarge complet = CheminDuModule(module_);
+    if (!complet.empty()) chemin_ = Etroit(complet.c_str());
     if (Export("DllGetClassObject") == nullptr)
         throw Erreur(chemin_ + " is not a COM server: it has no DllGetClassObject");
 }

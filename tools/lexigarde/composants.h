@@ -82,9 +82,9 @@ private:
 std::string ModuleVoisin();
 
 #if defined(_WIN32)
-// The proxy/stub library (LexigardePS.dll) in the folder of `module`, or ""
-// when there is none.
-std::string ProxyVoisin(const std::string& module);
+// The file `nom` of the package (LexigardePS.dll, LexigardeScript.dll) in the
+// folder of `module`, or "" when there is none.
+std::string FichierVoisin(const std::string& module, const char* nom);
 
 // Registration-free COM: when Lexigarde.manifest lies beside the tool, its
 // assembly's context is active while this lives, and COM finds the classes

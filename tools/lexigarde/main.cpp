@@ -3,13 +3,18 @@
 // components only through their interfaces, and registers the server.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
 #include <fcntl.h>
+#if defined(_WIN32)
 #include <io.h>
+#else
+#include <cerrno>
+#include <unistd.h>
 #endif
 
 #include "commandes.h"
@@ -18,7 +23,7 @@ namespace {
 
 constexpr int sortieErreur = 2;
 
-int Principal(int argc, char** argv) {
+int Executer(int argc, char** argv) {
 #if defined(_WIN32)
     // Bytes in, bytes out: no CR/LF translation.
     _setmode(_fileno(stdin), _O_BINARY);
@@ -58,11 +63,14 @@ int Principal(int argc, char** argv) {
                         "Make characters with no HTML text an error (exit status 2)");
     translate->add_flag("!--no-progress", traduction.progres, "Never show progress on standard error");
 
-    auto* reg = app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
-                                               "LexigardePS.dll beside the module, and report the result.");
+    auto* reg =
+        app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
+                                       "LexigardePS.dll and LexigardeScript.dll beside the module, and "
+                                       "report each result.");
     auto* unreg =
-        app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows the "
-                                         "LexigardePS.dll beside the module, and report the result.");
+        app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows "
+                                         "the LexigardePS.dll and LexigardeScript.dll beside the module, "
+                                         "and report each result.");
     auto* status = app.add_subcommand(
         "status", "Show the module, the class identifiers and ProgIDs, and what the registry says of "
                   "them and of the proxy/stub.");
@@ -101,6 +109,25 @@ int Principal(int argc, char** argv) {
     } catch (const std::exception& erreur) {
         Signaler(std::string("unexpected error: ") + erreur.what());
     }
+    return sortieErreur;
+}
+
+// Whatever the subcommand (help and --version included), output that could
+// not be written is an error: the answer never reached its reader.
+int Principal(int argc, char** argv) {
+#if !defined(_WIN32)
+    // A standard stream the caller closed gets /dev/null opened the wrong
+    // way: using it still fails, and no file the tool opens (the output
+    // above all) takes its number, to receive messages meant for it.
+    for (int descripteur = 0; descripteur <= 2; ++descripteur)
+        if (fcntl(descripteur, F_GETFD) == -1 && errno == EBADF)
+            open("/dev/null", descripteur == 0 ? O_WRONLY : O_RDONLY);
+#endif
+    const int statut = Executer(argc, argv);
+    std::cout.flush();
+    const bool ecrit = std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout.good();
+    if (ecrit || statut == sortieErreur) return statut;
+    Signaler("cannot write standard output");
     return sortieErreur;
 }
 

@@ -22,6 +22,27 @@ Interface* Creer() {
 
 } // namespace
 
+// From the multithreaded apartment (client mode "mta"): the objects live in a single-threaded one of
+// COM's, each interface reaching the client through a proxy, by creation or from IDispatch.
+void AutomationParProxy() {
+    auto traduction = Creer<ITraductionHTML, TraductionHTML>();
+    auto dispatch = Creer<IDispatch, ValidationMotsCles>();
+    IValidationMotsCles* validation = nullptr;
+    if (dispatch)
+        dispatch->QueryInterface(__uuidof(IValidationMotsCles), reinterpret_cast<void**>(&validation));
+    Verifier(validation != nullptr, "IValidationMotsCles from IDispatch in the MTA");
+    VARIANT_BOOL estMotCle = 0;
+    Texte mot(L"template"), texte(L"a < \u20AC"), html;
+    Verifier(validation && validation->Valider(mot.b, &estMotCle) == S_OK && estMotCle == VARIANT_TRUE,
+             "Valider through a proxy");
+    Verifier(traduction && traduction->TraduireTexte(texte.b, VARIANT_FALSE, &html.b) == S_OK &&
+                 html == L"a &lt; &#8364;",
+             "TraduireTexte through a proxy");
+    for (IUnknown* objet : {static_cast<IUnknown*>(traduction), static_cast<IUnknown*>(dispatch),
+                            static_cast<IUnknown*>(validation)})
+        if (objet) objet->Release();
+}
+
 void Automation() {
     Verifier(SUCCEEDED(CoInitialize(nullptr)), "CoInitialize");
     auto validation = Creer<IValidationMotsCles, ValidationMotsCles>();

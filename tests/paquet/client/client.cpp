@@ -32,6 +32,7 @@ bool Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK) {
     return vrai;
 }
 void Automation(); // automation.cpp: LexigardeScript.dll's classes
+void AutomationParProxy(); // and early-bound from the MTA
 
 namespace {
 
@@ -149,6 +150,7 @@ void Apartement(bool sta, HRESULT attendu) {
     }
     if (direct) direct->Release();
     FreeLibrary(module);
+    if (!sta && attendu == S_OK) AutomationParProxy();
     CoUninitialize();
 }
 
