@@ -56,7 +56,7 @@ bool CleSepareeParVue(const Texte& chemin) {
                                            "MediaFoundation"};
     const Texte premiere = chemin.substr(0, chemin.find(u'\\'));
     for (const char* separee : separees)
-        if (premiere == Elargir(separee)) return true;
+        if (premiere == Large(separee)) return true;
     return false;
 }
 

@@ -163,7 +163,7 @@ case $outil in *.exe)
   exec 3>&-
   sans_temporaire
   # The MSI's rows, from a module in a folder named outside ASCII.
-  lancer_outil "$bin/lignes_registre" 0 /dev/null 漢字/Lexigarde.dll Lexigarde.dll lignes.wxi
+  lancer_outil "$bin/lignes_registre" 0 /dev/null 漢字/Lexigarde.dll Lexigarde.dll lignes.wxi partagees.wxi
   contient lignes.wxi 'Value="[#Lexigarde.dll]"'
   ;;
 esac
