@@ -27,20 +27,28 @@ Interface* Creer() {
 void AutomationParProxy() {
     auto traduction = Creer<ITraductionHTML, TraductionHTML>();
     auto dispatch = Creer<IDispatch, ValidationMotsCles>();
+    if (!traduction || !dispatch) return;
     IValidationMotsCles* validation = nullptr;
-    if (dispatch)
-        dispatch->QueryInterface(__uuidof(IValidationMotsCles), reinterpret_cast<void**>(&validation));
-    Verifier(validation != nullptr, "IValidationMotsCles from IDispatch in the MTA");
-    VARIANT_BOOL estMotCle = 0;
-    Texte mot(L"template"), texte(L"a < \u20AC"), html;
-    Verifier(validation && validation->Valider(mot.b, &estMotCle) == S_OK && estMotCle == VARIANT_TRUE,
-             "Valider through a proxy");
-    Verifier(traduction && traduction->TraduireTexte(texte.b, VARIANT_FALSE, &html.b) == S_OK &&
-                 html == L"a &lt; &#8364;",
-             "TraduireTexte through a proxy");
-    for (IUnknown* objet : {static_cast<IUnknown*>(traduction), static_cast<IUnknown*>(dispatch),
-                            static_cast<IUnknown*>(validation)})
-        if (objet) objet->Release();
+    HRESULT hr = dispatch->QueryInterface(__uuidof(IValidationMotsCles), reinterpret_cast<void**>(&validation));
+    if (Verifier(hr == S_OK, "IValidationMotsCles from IDispatch in the MTA", hr)) {
+        VARIANT_BOOL estMotCle = VARIANT_FALSE;
+        BSTR mot = SysAllocString(L"template");
+        hr = validation->Valider(mot, &estMotCle);
+        Verifier(hr == S_OK, "Valider through a proxy", hr);
+        Verifier(estMotCle == VARIANT_TRUE, "Valider through a proxy: template is a keyword");
+        SysFreeString(mot);
+        validation->Release();
+    }
+    BSTR texte = SysAllocString(L"a < \u20AC");
+    BSTR html = nullptr;
+    hr = traduction->TraduireTexte(texte, VARIANT_FALSE, &html);
+    Verifier(hr == S_OK, "TraduireTexte through a proxy", hr);
+    Verifier(html != nullptr && std::wstring(html, SysStringLen(html)) == L"a &lt; &#8364;",
+             "TraduireTexte through a proxy: the text");
+    SysFreeString(texte);
+    SysFreeString(html);
+    dispatch->Release();
+    traduction->Release();
 }
 
 void Automation() {
