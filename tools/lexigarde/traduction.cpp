@@ -159,11 +159,14 @@ std::size_t Compter(std::uint64_t masque) { return static_cast<std::size_t>(((ma
 // branch on which kind it is: one character in ten of French text is
 // accented, too many for a mispredicted branch each. The first byte of a
 // character writes nothing; the second writes the character's text (a
-// continuation byte after C3 adds 0x40 to make its code). A word that ends
-// on C2 or C3 leaves it to the next. Anything else, one character at a time.
+// continuation byte after C3 adds 0x40 to make its code). Words follow each
+// other eight bytes apart whatever they hold, so that where the next one
+// starts never waits for this one's bytes. Anything else, one character at
+// a time.
 std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille, std::uint64_t debut) {
     Curseur curseur = Prendre();
-    std::size_t autres = 0; // bytes that are not a character of their own
+    std::size_t autres = 0;        // bytes that are not a character of their own
+    std::uint64_t precedent = 0;   // the last word, when it ended on C2 or C3
     std::size_t i = 0;
     while (i < taille) {
         if (taille - i >= 8) {
@@ -171,8 +174,10 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
             const std::uint64_t suites = octuor::Suites(mot);
             const std::uint64_t tetes = octuor::Tetes(mot);
             const std::uint64_t autresHauts = mot & octuor::hauts & ~suites & ~tetes;
-            if (((suites ^ (tetes << 8)) | autresHauts) == 0) {
-                const std::uint64_t codes = mot | ((mot << 14) & (suites >> 1));
+            const std::uint64_t attendues = tetes << 8 | octuor::Tetes(precedent) >> 56;
+            if (((suites ^ attendues) | autresHauts) == 0) {
+                const std::uint64_t avant = mot << 8 | precedent >> 56; // each byte's previous byte
+                const std::uint64_t codes = mot | ((avant << 6) & (suites >> 1));
                 Place(curseur, 8);
 #pragma GCC unroll 8
                 for (unsigned k = 0; k < 8; ++k) {
@@ -181,9 +186,15 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
                                  (tetes >> (8 * k + 7)) & 1);
                 }
                 autres += octuor::Compter(suites);
-                i += 8 - (tetes >> 63);
+                precedent = mot & (0 - (tetes >> 63)); // only a word ending on C2 or C3 matters
+                i += 8;
                 continue;
             }
+        }
+        // A character the last word began is read again whole.
+        if (precedent != 0) {
+            --i;
+            precedent = 0;
         }
         std::uint32_t code = 0;
         const int longueur = LireSequence(octets + i, taille - i, code);
@@ -204,6 +215,7 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
         }
         i += static_cast<std::size_t>(longueur);
     }
+    if (precedent != 0) --i; // C2 or C3 at the very end: finished by the next block
     rempli_ = curseur.rempli;
     bilan_.caracteres += i - autres;
     return i;
