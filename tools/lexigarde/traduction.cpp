@@ -131,6 +131,7 @@ void Traduction::Latin1(const unsigned char* octets, std::size_t taille) {
 
 // Eight bytes of UTF-8 at once, as a 64-bit word whose first byte is the
 // lowest: in each mask, 0x80 in the bytes that are so.
+namespace {
 namespace octuor {
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte is the word's lowest");
@@ -152,6 +153,7 @@ std::uint64_t Tetes(std::uint64_t mot) {
 std::size_t Compter(std::uint64_t masque) { return static_cast<std::size_t>(((masque >> 7) * uns) >> 56); }
 
 } // namespace octuor
+} // namespace
 
 // Eight bytes at a time while they hold only ASCII and the two-byte
 // characters of Latin-1's upper half (C2 or C3 and a continuation byte: all
@@ -166,7 +168,7 @@ std::size_t Compter(std::uint64_t masque) { return static_cast<std::size_t>(((ma
 std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille, std::uint64_t debut) {
     Curseur curseur = Prendre();
     std::size_t autres = 0;        // bytes that are not a character of their own
-    std::uint64_t precedent = 0;   // the last word, when it ended on C2 or C3
+    std::uint64_t fin = 0;         // the last word's last byte, when it is C2 or C3
     std::size_t i = 0;
     while (i < taille) {
         if (taille - i >= 8) {
@@ -174,9 +176,9 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
             const std::uint64_t suites = octuor::Suites(mot);
             const std::uint64_t tetes = octuor::Tetes(mot);
             const std::uint64_t autresHauts = mot & octuor::hauts & ~suites & ~tetes;
-            const std::uint64_t attendues = tetes << 8 | octuor::Tetes(precedent) >> 56;
+            const std::uint64_t attendues = tetes << 8 | (fin & 0x80);
             if (((suites ^ attendues) | autresHauts) == 0) {
-                const std::uint64_t avant = mot << 8 | precedent >> 56; // each byte's previous byte
+                const std::uint64_t avant = mot << 8 | fin; // each byte's previous byte
                 const std::uint64_t codes = mot | ((avant << 6) & (suites >> 1));
                 Place(curseur, 8);
 #pragma GCC unroll 8
@@ -186,15 +188,15 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
                                  (tetes >> (8 * k + 7)) & 1);
                 }
                 autres += octuor::Compter(suites);
-                precedent = mot & (0 - (tetes >> 63)); // only a word ending on C2 or C3 matters
+                fin = (mot >> 56) & (0 - (tetes >> 63));
                 i += 8;
                 continue;
             }
         }
         // A character the last word began is read again whole.
-        if (precedent != 0) {
+        if (fin != 0) {
             --i;
-            precedent = 0;
+            fin = 0;
         }
         std::uint32_t code = 0;
         const int longueur = LireSequence(octets + i, taille - i, code);
@@ -215,7 +217,7 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
         }
         i += static_cast<std::size_t>(longueur);
     }
-    if (precedent != 0) --i; // C2 or C3 at the very end: finished by the next block
+    if (fin != 0) --i; // C2 or C3 at the very end: finished by the next block
     rempli_ = curseur.rempli;
     bilan_.caracteres += i - autres;
     return i;
