@@ -112,33 +112,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
         attendue += texte;
     }
 
-    char* ecrits = nullptr;
-    std::size_t tailleEcrite = 0;
-    std::FILE* sortie = open_memstream(&ecrits, &tailleEcrite);
-    std::string erreur;
-    Traduction traduction(traducteur, utf8 ? Codage::Utf8 : Codage::Latin1, strict, sortie);
-    try {
-        const std::size_t coupe = donnees[1] % (taille + 1);
-        traduction.Commencer("entree");
-        traduction.Bloc(octets, coupe);
-        traduction.Bloc(octets + coupe, taille - coupe);
-        traduction.Finir();
-    } catch (const Erreur& e) {
-        erreur = e.what();
+    // Both UTF-8 paths, the processor's and any processor's.
+    for (const bool vectoriel : {true, false}) {
+        char* ecrits = nullptr;
+        std::size_t tailleEcrite = 0;
+        std::FILE* sortie = open_memstream(&ecrits, &tailleEcrite);
+        std::string erreur;
+        Traduction traduction(traducteur, utf8 ? Codage::Utf8 : Codage::Latin1, strict, sortie);
+        traduction.Vectoriel(vectoriel);
+        try {
+            const std::size_t coupe = donnees[1] % (taille + 1);
+            traduction.Commencer("entree");
+            traduction.Bloc(octets, coupe);
+            traduction.Bloc(octets + coupe, taille - coupe);
+            traduction.Finir();
+        } catch (const Erreur& e) {
+            erreur = e.what();
+        }
+        traduction.Terminer();
+        VERIFIER(erreur == erreurAttendue);
+        VERIFIER(std::string(ecrits, tailleEcrite) == attendue);
+        const Bilan& bilan = traduction.Resultat();
+        VERIFIER(!erreur.empty() || bilan.caracteres == points.size());
+        VERIFIER(!erreur.empty() || bilan.sansTexte == manquants);
+        for (std::size_t i = 0; erreur.empty() && i < sansTexte.size(); ++i) {
+            VERIFIER(bilan.premiers[i].source == sansTexte[i].source);
+            VERIFIER(bilan.premiers[i].position == sansTexte[i].position);
+            VERIFIER(bilan.premiers[i].caractere == sansTexte[i].caractere);
+        }
+        VERIFIER(!erreur.empty() || bilan.premiers.size() == sansTexte.size());
+        std::fclose(sortie);
+        std::free(ecrits);
     }
-    traduction.Terminer();
-    VERIFIER(erreur == erreurAttendue);
-    VERIFIER(std::string(ecrits, tailleEcrite) == attendue);
-    const Bilan& bilan = traduction.Resultat();
-    VERIFIER(!erreur.empty() || bilan.caracteres == points.size());
-    VERIFIER(!erreur.empty() || bilan.sansTexte == manquants);
-    for (std::size_t i = 0; erreur.empty() && i < sansTexte.size(); ++i) {
-        VERIFIER(bilan.premiers[i].source == sansTexte[i].source);
-        VERIFIER(bilan.premiers[i].position == sansTexte[i].position);
-        VERIFIER(bilan.premiers[i].caractere == sansTexte[i].caractere);
-    }
-    VERIFIER(!erreur.empty() || bilan.premiers.size() == sansTexte.size());
-    std::fclose(sortie);
-    std::free(ecrits);
     return 0;
 }

@@ -4,6 +4,13 @@
 #include <cerrno>
 #include <cstring>
 
+// SSSE3 is in neither x86-64's baseline nor i686's: its path is compiled
+// for it alone and taken when the processor says it has it.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define LEXIGARDE_SSSE3 1
+#include <tmmintrin.h>
+#endif
+
 #include "composants.h"
 
 namespace {
@@ -50,6 +57,15 @@ Traduction::Traduction(ITraduireASCIIMeta* traducteur, Codage codage, bool stric
                        std::function<void(std::uint64_t)> progres)
     : codage_(codage), strict_(strict), sortie_(sortie), progres_(std::move(progres)), tampon_(tailleSortie) {
     traducteur_ = traducteur;
+    Vectoriel(true);
+}
+
+void Traduction::Vectoriel(bool oui) {
+#ifdef LEXIGARDE_SSSE3
+    vectoriel_ = oui && __builtin_cpu_supports("ssse3");
+#else
+    vectoriel_ = false && oui;
+#endif
 }
 
 void Traduction::Vider() {
@@ -103,13 +119,13 @@ void Traduction::Place(Curseur& curseur, std::size_t textes) {
 // exact copy): the buffer keeps 64 bytes of slack for it. `vide` 1 writes
 // nothing and asks nothing, without a branch: the first byte of a
 // two-byte character, whose text comes with the second.
-inline void Traduction::EcrireLatin1(Curseur& curseur, unsigned char code, std::uint64_t position,
-                                     unsigned vide) {
+template <class Position>
+inline void Traduction::EcrireLatin1(Curseur& curseur, unsigned char code, Position position, unsigned vide) {
     constexpr std::size_t court = 16;
     const TexteComposant* texte = &Connu(code);
     if (texte->longueur + 2 * static_cast<int>(vide) <= 0) { // not asked yet (-1), or no text (0)
         rempli_ = curseur.rempli;
-        texte = TexteRare(code, position);
+        texte = TexteRare(code, position());
         if (texte == nullptr) return;
     }
     char* const vers = curseur.tampon + curseur.rempli;
@@ -123,7 +139,7 @@ void Traduction::Latin1(const unsigned char* octets, std::size_t taille) {
     Curseur curseur = Prendre();
     for (std::size_t i = 0; i < taille; ++i) {
         Place(curseur);
-        EcrireLatin1(curseur, octets[i], position_ + i, 0);
+        EcrireLatin1(curseur, octets[i], [&] { return position_ + i; }, 0);
     }
     rempli_ = curseur.rempli;
     bilan_.caracteres += taille;
@@ -155,6 +171,110 @@ std::size_t Compter(std::uint64_t masque) { return static_cast<std::size_t>(((ma
 } // namespace octuor
 } // namespace
 
+#ifdef LEXIGARDE_SSSE3
+namespace {
+
+// For each set of eight bytes to keep (a bit each), the byte shuffle that
+// brings them to the front, in order, and how many they are.
+struct Tassement {
+    std::array<std::uint64_t, 256> indices{};
+    std::array<unsigned char, 256> gardes{};
+};
+
+constexpr Tassement FaireTassement() {
+    Tassement tassement{};
+    for (unsigned masque = 0; masque < 256; ++masque) {
+        unsigned n = 0;
+        for (unsigned k = 0; k < 8; ++k) {
+            if ((masque >> k & 1) == 0) continue;
+            tassement.indices[masque] |= std::uint64_t{k} << (8 * n);
+            ++n;
+        }
+        tassement.gardes[masque] = static_cast<unsigned char>(n);
+    }
+    return tassement;
+}
+
+constexpr Tassement tassement = FaireTassement();
+
+// Where the Latin-1 byte `j` came from: `debuts` holds, for each sixteen
+// bytes of `octets`, the index of their first Latin-1 byte. Only for a
+// character without text, so it may walk.
+std::size_t Origine(const unsigned char* octets, const std::uint16_t* debuts, std::size_t paquets,
+                    std::size_t j) {
+    const std::size_t paquet = static_cast<std::size_t>(std::upper_bound(debuts, debuts + paquets, j) - debuts) - 1;
+    std::size_t reste = j - debuts[paquet];
+    const unsigned char* octet = octets + 16 * paquet;
+    for (;; ++octet) {
+        if ((*octet & 0xFE) == 0xC2) continue; // C2 or C3: kept out
+        if (reste == 0) break;
+        --reste;
+    }
+    // A continuation byte's character starts one byte before.
+    return static_cast<std::size_t>(octet - octets) - ((*octet & 0xC0) == 0x80);
+}
+
+} // namespace
+
+// Sixteen bytes at a time while they hold only ASCII and Latin-1's upper
+// half, in C2 or C3 then a continuation byte: byte masks check them, each
+// continuation byte after C3 gains 0x40 (its Latin-1 code), a shuffle drops
+// the C2 and C3 bytes. The Latin-1 bytes, 4 KiB at most, then go through
+// Latin-1's own loop, with no cost per byte for the decoding.
+__attribute__((target("ssse3"))) std::size_t Traduction::Compacter(const unsigned char* octets, std::size_t taille,
+                                                                    std::uint64_t debut, std::size_t& autres) {
+    constexpr std::size_t paquetsMax = 256;
+    unsigned char latin1[paquetsMax * 16 + 8]; // a shuffle stores eight bytes
+    std::uint16_t debuts[paquetsMax];
+    const __m128i c2 = _mm_set1_epi8(static_cast<char>(0xC2));
+    const __m128i c3 = _mm_set1_epi8(static_cast<char>(0xC3));
+    const __m128i fe = _mm_set1_epi8(static_cast<char>(0xFE));
+    const __m128i c0 = _mm_set1_epi8(static_cast<char>(0xC0));
+    const __m128i x80 = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i x40 = _mm_set1_epi8(0x40);
+    const std::size_t paquets = std::min(taille / 16, paquetsMax);
+    __m128i avant = _mm_setzero_si128(); // the sixteen bytes before
+    unsigned finTete = 0;                // they end on C2 or C3
+    std::size_t n = 0;
+    std::size_t k = 0;
+    for (; k < paquets; ++k) {
+        const __m128i octets16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(octets + 16 * k));
+        const __m128i precedents = _mm_alignr_epi8(octets16, avant, 15); // each byte's previous byte
+        const unsigned hauts = static_cast<unsigned>(_mm_movemask_epi8(octets16));
+        const unsigned tetes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(octets16, fe), c2)));
+        const unsigned suites = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(octets16, c0), x80)));
+        const unsigned apresTete =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(precedents, fe), c2)));
+        if (((hauts ^ (tetes | suites)) | (suites ^ apresTete)) != 0) break;
+        const __m128i codes = _mm_add_epi8(octets16, _mm_and_si128(_mm_cmpeq_epi8(precedents, c3), x40));
+        const unsigned gardes = ~tetes & 0xFFFF;
+        debuts[k] = static_cast<std::uint16_t>(n);
+        const auto melange = [&](unsigned masque) {
+            return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&tassement.indices[masque]));
+        };
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(latin1 + n), _mm_shuffle_epi8(codes, melange(gardes & 0xFF)));
+        n += tassement.gardes[gardes & 0xFF];
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(latin1 + n),
+                         _mm_shuffle_epi8(_mm_srli_si128(codes, 8), melange(gardes >> 8)));
+        n += tassement.gardes[gardes >> 8];
+        avant = octets16;
+        finTete = tetes >> 15;
+    }
+    if (k == 0) return 0;
+    const std::size_t pris = 16 * k - finTete; // a character cut at the end is read again
+    Curseur curseur = Prendre();
+    for (std::size_t j = 0; j < n; ++j) {
+        Place(curseur);
+        EcrireLatin1(curseur, latin1[j], [&] { return debut + Origine(octets, debuts, k, j); }, 0);
+    }
+    rempli_ = curseur.rempli;
+    autres += pris - n;
+    return pris;
+}
+#else
+std::size_t Traduction::Compacter(const unsigned char*, std::size_t, std::uint64_t, std::size_t&) { return 0; }
+#endif
+
 // Eight bytes at a time while they hold only ASCII and the two-byte
 // characters of Latin-1's upper half (C2 or C3 and a continuation byte: all
 // that French text holds), each byte through Latin-1's loop and without a
@@ -177,6 +297,17 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
             const std::uint64_t tetes = octuor::Tetes(mot);
             const std::uint64_t autresHauts = mot & octuor::hauts & ~suites & ~tetes;
             const std::uint64_t attendues = tetes << 8 | (fin & 0x80);
+            // Sixteen bytes at a time where the processor can, from a word
+            // that passes: a failed try on each character of Chinese costs.
+            if (((suites ^ attendues) | autresHauts) == 0 && vectoriel_ && fin == 0 && taille - i >= 16) {
+                rempli_ = curseur.rempli;
+                const std::size_t pris = Compacter(octets + i, taille - i, debut + i, autres);
+                curseur = Prendre();
+                if (pris > 0) {
+                    i += pris;
+                    continue;
+                }
+            }
             if (((suites ^ attendues) | autresHauts) == 0) {
                 const std::uint64_t avant = mot << 8 | fin; // each byte's previous byte
                 const std::uint64_t codes = mot | ((avant << 6) & (suites >> 1));
@@ -184,8 +315,8 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
 #pragma GCC unroll 8
                 for (unsigned k = 0; k < 8; ++k) {
                     const unsigned suite = (suites >> (8 * k + 7)) & 1;
-                    EcrireLatin1(curseur, static_cast<unsigned char>(codes >> 8 * k), debut + i + k - suite,
-                                 (tetes >> (8 * k + 7)) & 1);
+                    EcrireLatin1(curseur, static_cast<unsigned char>(codes >> 8 * k),
+                                 [&] { return debut + i + k - suite; }, (tetes >> (8 * k + 7)) & 1);
                 }
                 autres += octuor::Compter(suites);
                 fin = (mot >> 56) & (0 - (tetes >> 63));
@@ -211,7 +342,7 @@ std::size_t Traduction::Decoder(const unsigned char* octets, std::size_t taille,
         autres += static_cast<std::size_t>(longueur) - (marque ? 0 : 1);
         Place(curseur);
         if (code <= 0xFF) {
-            EcrireLatin1(curseur, static_cast<unsigned char>(code), debut + i, 0);
+            EcrireLatin1(curseur, static_cast<unsigned char>(code), [&] { return debut + i; }, 0);
         } else if (!marque) {
             curseur.rempli += ReferenceNumerique(code, curseur.tampon + curseur.rempli);
         }

@@ -57,6 +57,11 @@ public:
 
     void Terminer(); // flushes the output
 
+    // UTF-8 sixteen bytes at a time (SSSE3), the default where the processor
+    // has it; false takes the path of any processor. For the fuzz target,
+    // which must run both.
+    void Vectoriel(bool oui);
+
     const Bilan& Resultat() const { return bilan_; }
 
 private:
@@ -66,6 +71,12 @@ private:
     // `debut` in the input, and returns how many bytes they take: all but an
     // unfinished sequence at the end.
     std::size_t Decoder(const unsigned char* octets, std::size_t taille, std::uint64_t debut);
+    // The leading run of `octets` that holds only ASCII and Latin-1's upper
+    // half, turned into Latin-1 sixteen bytes at a time then translated by
+    // Latin-1's loop: returns the bytes it took, adding to `autres` those
+    // that are no character of their own.
+    std::size_t Compacter(const unsigned char* octets, std::size_t taille, std::uint64_t debut,
+                          std::size_t& autres);
     // The text of Latin-1 code `code` when the table does not have it yet or
     // it is empty: asks the component; null for a character without text,
     // which is left out and counted (or, strict, an error).
@@ -83,7 +94,10 @@ private:
     Curseur Prendre();
     // Flushes unless `textes` of the longest text fit.
     void Place(Curseur& curseur, std::size_t textes = 1);
-    void EcrireLatin1(Curseur& curseur, unsigned char code, std::uint64_t position, unsigned vide);
+    // `position()` gives the byte offset, asked only for a character
+    // without text.
+    template <class Position>
+    void EcrireLatin1(Curseur& curseur, unsigned char code, Position position, unsigned vide);
     void Manquant(std::uint32_t code, std::uint64_t position);
     [[noreturn]] void Invalide(std::uint64_t position) const;
     void Vider();
@@ -101,6 +115,7 @@ private:
     // A UTF-8 sequence the last block began and did not finish.
     std::array<unsigned char, 4> retenue_;
     std::size_t retenus_ = 0;
+    bool vectoriel_;
     Bilan bilan_;
 };
 
