@@ -4,7 +4,9 @@
 // same characters at the same offsets and the same first invalid offset; the
 // output must be exactly the component's texts (numeric references past
 // U+00FF) of the characters before it, each left out named at its offset;
-// a UTF-8 byte-order mark opening the input gives nothing.
+// a UTF-8 byte-order mark opening the input gives nothing. Each input goes
+// through both UTF-8 paths: sixteen bytes at a time (SSSE3) and any
+// processor's.
 #include <cerrno>
 #include <cstdlib>
 #include <iconv.h>

@@ -64,7 +64,8 @@ void Traduction::Vectoriel(bool oui) {
 #ifdef LEXIGARDE_SSSE3
     vectoriel_ = oui && __builtin_cpu_supports("ssse3");
 #else
-    vectoriel_ = false && oui;
+    static_cast<void>(oui);
+    vectoriel_ = false;
 #endif
 }
 
@@ -249,13 +250,11 @@ __attribute__((target("ssse3"))) std::size_t Traduction::Compacter(const unsigne
         const __m128i codes = _mm_add_epi8(octets16, _mm_and_si128(_mm_cmpeq_epi8(precedents, c3), x40));
         const unsigned gardes = ~tetes & 0xFFFF;
         debuts[k] = static_cast<std::uint16_t>(n);
-        const auto melange = [&](unsigned masque) {
-            return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&tassement.indices[masque]));
-        };
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(latin1 + n), _mm_shuffle_epi8(codes, melange(gardes & 0xFF)));
+        const __m128i bas = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&tassement.indices[gardes & 0xFF]));
+        const __m128i haut = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&tassement.indices[gardes >> 8]));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(latin1 + n), _mm_shuffle_epi8(codes, bas));
         n += tassement.gardes[gardes & 0xFF];
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(latin1 + n),
-                         _mm_shuffle_epi8(_mm_srli_si128(codes, 8), melange(gardes >> 8)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(latin1 + n), _mm_shuffle_epi8(_mm_srli_si128(codes, 8), haut));
         n += tassement.gardes[gardes >> 8];
         avant = octets16;
         finTete = tetes >> 15;
