@@ -34,6 +34,7 @@ struct BoucleNommee {
 void InscrireValider();
 void InscrireTraduire();
 void InscrireVie();
+void InscrireOutil();
 extern const BoucleNommee bouclesValider[3];
 extern const BoucleNommee bouclesTraduire[2];
 

@@ -242,6 +242,57 @@ std::string TexteFrancaisLatin1(std::size_t taille) {
     return texte;
 }
 
+std::string EnUtf8(const std::string& latin1) {
+    std::string utf8;
+    utf8.reserve(latin1.size() + latin1.size() / 8);
+    for (const char c : latin1) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            utf8.push_back(c);
+            continue;
+        }
+        utf8.push_back(static_cast<char>(0xC0 | (u >> 6)));
+        utf8.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    }
+    return utf8;
+}
+
+namespace {
+
+// clang-format off
+const char* const vocabulaireCjk[] = {
+    "编译器", "循环", "索引", "边界", "运算符", "数组", "函数", "内存", "结果", "字符", "字符串",
+    "输入", "输出", "窗口", "注册表", "学生", "老师", "学校", "问题", "系统", "方法", "模型",
+    "规则", "想法", "时间", "今天", "明天", "我们", "你们", "他们", "这个", "那个", "没有",
+    "已经", "可以", "因为", "所以", "但是", "如果", "文本", "页面", "一行", "名字", "第一",
+    "最后", "新的", "大的", "小的", "好的", "快", "慢", "对", "错", "的", "了", "是", "在",
+    "日本語", "漢字", "한국어", "😀", "🎉", "👍", "🚀", "❤️",
+};
+const char* const ponctuationCjk[] = {"，", "。", "、", "：", "；", "？", "！", "“", "”", " ", " < ", " & "};
+// clang-format on
+
+} // namespace
+
+std::string TexteCjkUtf8(std::size_t taille) {
+    std::mt19937 hasard(1911);
+    std::string texte;
+    texte.reserve(taille + 64);
+    std::size_t debutLigne = 0;
+    while (texte.size() < taille) {
+        texte += vocabulaireCjk[hasard() % Taille(vocabulaireCjk)];
+        if (hasard() % 4 == 0) texte += ponctuationCjk[hasard() % Taille(ponctuationCjk)];
+        if (texte.size() - debutLigne > 120) {
+            texte += '\n';
+            debutLigne = texte.size();
+        }
+    }
+    // Cut at a character's first byte, so that the text stays valid.
+    std::size_t fin = taille;
+    while (fin > 0 && (static_cast<unsigned char>(texte[fin]) & 0xC0) == 0x80) --fin;
+    texte.resize(fin);
+    return texte;
+}
+
 const std::string& FluxDeTexte() {
     static const std::string texte = TexteFrancaisLatin1(tailleFluxTexte);
     return texte;

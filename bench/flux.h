@@ -28,6 +28,14 @@ const std::vector<std::string>& MotsClesTries();
 // a <, > or &), `taille` bytes, the same for a given size.
 std::string TexteFrancaisLatin1(std::size_t taille);
 
+// The same text in UTF-8.
+std::string EnUtf8(const std::string& latin1);
+
+// Chinese prose with emoji now and then, in UTF-8: almost every character
+// past U+00FF (numeric references), `taille` bytes, the same for a given
+// size.
+std::string TexteCjkUtf8(std::size_t taille);
+
 constexpr std::size_t tailleFluxTexte = std::size_t{1} << 16;
 const std::string& FluxDeTexte();
 

@@ -3,7 +3,9 @@
 //
 //   lexigarde_bench [Google Benchmark options]   the timings
 //   lexigarde_bench --compter NOM APPELS         one counted loop, for callgrind
-//   lexigarde_bench --ecrire-texte FICHIER OCTETS   French Latin-1 text, for the tool
+//   lexigarde_bench --ecrire-texte FICHIER OCTETS [utf8|cjk]   text for the tool:
+//       French in Latin-1 (OCTETS of it), the same text in UTF-8, or
+//       Chinese and emoji in UTF-8 (OCTETS of it)
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -61,20 +63,26 @@ int Compter(const char* nom, const char* appels) {
     return 2;
 }
 
-int EcrireTexte(const char* fichier, const char* octets) {
+int EcrireTexte(const char* fichier, const char* octets, const std::string& sorte) {
     std::FILE* flux = std::fopen(fichier, "wb");
     if (flux == nullptr) {
         std::perror(fichier);
         return 2;
     }
-    // Written in pieces of 16 MiB: a text of gigabytes need not fit in memory.
+    // Written in pieces of 16 MiB: a text of gigabytes need not fit in
+    // memory. For UTF-8, each piece of the Latin-1 text converted.
     std::size_t reste = std::strtoull(octets, nullptr, 10);
-    const std::string morceau = TexteFrancaisLatin1(std::size_t{16} << 20);
+    constexpr std::size_t piece = std::size_t{16} << 20;
+    const std::string morceau = sorte == "cjk" ? TexteCjkUtf8(piece) : TexteFrancaisLatin1(piece);
     bool ok = true;
     while (reste > 0 && ok) {
-        const std::size_t n = std::min(reste, morceau.size());
-        ok = std::fwrite(morceau.data(), 1, n, flux) == n;
+        std::size_t n = std::min(reste, morceau.size());
+        if (sorte == "cjk") // whole characters only: a few bytes short at worst
+            while (n < morceau.size() && (static_cast<unsigned char>(morceau[n]) & 0xC0) == 0x80) --n;
+        if (n == 0) break;
         reste -= n;
+        const std::string ecrit = sorte == "utf8" ? EnUtf8(morceau.substr(0, n)) : morceau.substr(0, n);
+        ok = std::fwrite(ecrit.data(), 1, ecrit.size(), flux) == ecrit.size();
     }
     if (std::fclose(flux) != 0 || !ok) {
         std::perror(fichier);
@@ -110,7 +118,8 @@ void* CreerObjet(REFCLSID clsid, REFIID iid) {
 int main(int argc, char** argv) {
     try {
         if (argc == 4 && std::strcmp(argv[1], "--compter") == 0) return Compter(argv[2], argv[3]);
-        if (argc == 4 && std::strcmp(argv[1], "--ecrire-texte") == 0) return EcrireTexte(argv[2], argv[3]);
+        if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--ecrire-texte") == 0)
+            return EcrireTexte(argv[2], argv[3], argc == 5 ? argv[4] : "latin1");
 
         // Until a process starts its second thread, glibc takes a cheaper
         // path in its locks and atomics; clients of a server are rarely that
@@ -120,6 +129,7 @@ int main(int argc, char** argv) {
         InscrireValider();
         InscrireTraduire();
         InscrireVie();
+        InscrireOutil();
         benchmark::Initialize(&argc, argv);
         if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
         benchmark::RunSpecifiedBenchmarks();

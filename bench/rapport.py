@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the benchmarks of build/bench and prints their tables (Markdown).
 
-    rapport.py BIN_DIR [--repetitions N] [--sortie FICHIER] [--outils]
+    rapport.py BIN_DIR [--repetitions N] [--sortie FICHIER] [--outils] [--avant BIN_DIR]
 
 --outils runs the third part only (a minute rather than four).
 
@@ -10,8 +10,11 @@
 2. instructions per call of Valider and Traduire (and of their floors) from
    valgrind's callgrind, counted inside the loop only;
 3. the client tool against recode and Python's html.escape on the same
-   64 MiB Latin-1 file (whole process, output to /dev/null), and the tool's
-   peak memory on 1 MiB, 64 MiB and 1 GiB.
+   64 MiB Latin-1 file (whole process, output to /dev/null); `translate
+   --utf8` on the same text in UTF-8 and on 64 MiB of Chinese and emoji,
+   against html.escape with xmlcharrefreplace (--avant: also the tool of
+   another build, such as the previous commit's, in the same run); and the
+   tool's peak memory on 1 MiB, 64 MiB and 1 GiB.
 """
 import argparse
 import json
@@ -33,6 +36,8 @@ PAIRES = [
     ("Valider/interface", "Valider/gperf", "cpu_time"),
     ("Traduire/interface", "Traduire/emplacements", "cpu_time"),
     ("Traduire64Mio/interface/min_time:1.000", "Traduire64Mio/emplacements/min_time:1.000", "cpu_time"),
+    ("TraductionOutil/utf8/min_time:1.000", "TraductionOutil/latin1/min_time:1.000", "cpu_time"),
+    ("TraductionOutil/utf8_cjk/min_time:1.000", "TraductionOutil/latin1/min_time:1.000", "cpu_time"),
 ]
 for quoi in ("VieObjet", "VieFabrique", "LockServer", "DllCanUnloadNow"):
     for fils in (1, 2):
@@ -93,37 +98,59 @@ def mesurer(commande, entree):
     return duree, usage.ru_maxrss
 
 
-def comparerOutils(binaire, dossier, repetitions):
+def comparerOutils(binaire, dossier, repetitions, avant=None):
     outil = os.path.join(binaire, "lexigarde")
     ecrire = os.path.join(binaire, "lexigarde_bench")
     texte = os.path.join(dossier, "texte-64Mio.txt")
     executer([ecrire, "--ecrire-texte", texte, str(64 * MIO)])
+    # The same French text in UTF-8, and Chinese with emoji.
+    utf8 = os.path.join(dossier, "texte-utf8.txt")
+    executer([ecrire, "--ecrire-texte", utf8, str(64 * MIO), "utf8"])
+    cjk = os.path.join(dossier, "texte-cjk.txt")
+    executer([ecrire, "--ecrire-texte", cjk, str(64 * MIO), "cjk"])
     python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+    echapper = ("import html, sys; sys.stdout.buffer.write(html.escape("
+                "sys.stdin.buffer.read().decode('{}')).encode({}))")
+    # name: (command, input)
     pairs = {
-        "lexigarde translate": [outil, "translate", "--no-progress", texte],
-        "recode latin1..html": ["recode", "latin1..html"],
-        "Python html.escape": [python, "-c",
-                               "import html, sys; sys.stdout.buffer.write(html.escape("
-                               "sys.stdin.buffer.read().decode('latin-1')).encode('latin-1'))"],
+        "lexigarde translate": ([outil, "translate", "--no-progress", texte], texte),
+        "recode latin1..html": (["recode", "latin1..html"], texte),
+        "Python html.escape": ([python, "-c", echapper.format("latin-1", "'latin-1'")], texte),
+        "lexigarde translate --utf8": ([outil, "translate", "--utf8", "--no-progress", utf8], utf8),
+        "Python html.escape, UTF-8": ([python, "-c", echapper.format("utf-8", "'ascii', 'xmlcharrefreplace'")],
+                                      utf8),
+        "lexigarde translate --utf8, CJK": ([outil, "translate", "--utf8", "--no-progress", cjk], cjk),
+        "Python html.escape, UTF-8, CJK": ([python, "-c",
+                                            echapper.format("utf-8", "'ascii', 'xmlcharrefreplace'")], cjk),
     }
+    if avant:
+        ancien = os.path.join(avant, "lexigarde")
+        pairs["lexigarde translate --utf8 (before)"] = ([ancien, "translate", "--utf8", "--no-progress", utf8], utf8)
+        pairs["lexigarde translate --utf8, CJK (before)"] = (
+            [ancien, "translate", "--utf8", "--no-progress", cjk], cjk)
     durees = {nom: [] for nom in pairs}
     ordre = list(pairs)
     hasard = random.Random(7)
     for _ in range(repetitions):
         hasard.shuffle(ordre)
         for nom in ordre:
-            durees[nom].append(mesurer(pairs[nom], texte)[0])
-    debits = {nom: 64 * MIO / 1e6 / statistics.median(d) for nom, d in durees.items()}
+            durees[nom].append(mesurer(pairs[nom][0], pairs[nom][1])[0])
+    debits = {nom: os.path.getsize(pairs[nom][1]) / 1e6 / statistics.median(d) for nom, d in durees.items()}
+    os.remove(cjk)
 
     memoire = {}
     for taille, nom in ((MIO, "1 MiB"), (64 * MIO, "64 MiB"), (1024 * MIO, "1 GiB")):
-        fichier = texte if taille == 64 * MIO else os.path.join(dossier, f"texte-{taille}.txt")
-        if fichier != texte:
-            executer([ecrire, "--ecrire-texte", fichier, str(taille)])
-        memoire[nom] = mesurer([outil, "translate", "--no-progress", fichier], fichier)[1]
-        if fichier != texte:
-            os.remove(fichier)
+        for sorte, options in (("latin1", []), ("utf8", ["--utf8"])):
+            fichier = {"latin1": texte, "utf8": utf8}[sorte] if taille == 64 * MIO \
+                else os.path.join(dossier, f"texte-{taille}.txt")
+            if taille != 64 * MIO:
+                executer([ecrire, "--ecrire-texte", fichier, str(taille), sorte])
+            cle = nom if sorte == "latin1" else f"{nom}, --utf8"
+            memoire[cle] = mesurer([outil, "translate", "--no-progress"] + options + [fichier], fichier)[1]
+            if taille != 64 * MIO:
+                os.remove(fichier)
     os.remove(texte)
+    os.remove(utf8)
     return durees, debits, memoire
 
 
@@ -155,7 +182,7 @@ def rapport(contexte, medianes, instructions, durees, debits, memoire, repetitio
                  f"{b['cpu_time']:.2f} {u} | {b['real_time']:.2f} {u} | {gras[0]}{rc:.2f}{gras[0]} | "
                  f"{gras[1]}{rr:.2f}{gras[1]} |")
         dire("")
-        dire("Times per call (per 64 MiB buffer for Traduire64Mio). With two threads, wall time is the "
+        dire("Times per call (per 64 MiB buffer for Traduire64Mio and TraductionOutil). With two threads, wall time is the "
              "run's duration over the calls of both threads. The ratio in bold is the one a target is "
              "judged on.")
         dire("")
@@ -165,13 +192,14 @@ def rapport(contexte, medianes, instructions, durees, debits, memoire, repetitio
             if boucle in instructions:
                 dire(f"| {boucle} | {instructions[boucle]:.1f} |")
         dire("")
-    dire("| tool, 64 MiB of French Latin-1 text | median time | throughput | all runs (s) |")
+    dire("| tool, 64 MiB of French Latin-1 text (the same text in UTF-8: 70.3 MiB; Chinese and emoji: 64 MiB) "
+         "| median time | throughput | all runs (s) |")
     dire("|---|---:|---:|---|")
     for nom, d in durees.items():
         dire(f"| {nom} | {statistics.median(d):.2f} s | {debits[nom]:.0f} MB/s | "
              f"{' '.join(f'{x:.2f}' for x in d)} |")
     dire("")
-    dire("| lexigarde translate, input | peak resident memory |")
+    dire("| lexigarde translate, input (French text) | peak resident memory |")
     dire("|---|---:|")
     for nom, kio in memoire.items():
         dire(f"| {nom} | {kio / 1024:.1f} MiB |")
@@ -200,6 +228,12 @@ def rapport(contexte, medianes, instructions, durees, debits, memoire, repetitio
     cible("object life / std::atomic, 2 threads", ratio("VieObjet/interface/real_time/threads:2", "VieObjet/atomique/real_time/threads:2"), 4.5)
     cible("tool throughput / recode", debits["lexigarde translate"] / debits["recode latin1..html"], 5, True)
     cible("tool throughput / html.escape", debits["lexigarde translate"] / debits["Python html.escape"], 3, True)
+    cible("tool --utf8 / Latin-1, same text, whole process",
+          statistics.median(durees["lexigarde translate --utf8"]) / statistics.median(durees["lexigarde translate"]),
+          1.3)
+    cible("tool --utf8 / html.escape with xmlcharrefreplace, whole process",
+          statistics.median(durees["Python html.escape, UTF-8"]) / statistics.median(durees["lexigarde translate --utf8"]),
+          10, True)
     cible("tool peak memory on 1 GiB (MiB)", memoire["1 GiB"] / 1024, 16)
     return "\n".join(lignes)
 
@@ -210,6 +244,7 @@ def main():
     arguments.add_argument("--repetitions", type=int, default=9)
     arguments.add_argument("--sortie")
     arguments.add_argument("--outils", action="store_true", help="the tool and its peers only")
+    arguments.add_argument("--avant", help="BIN_DIR of another build whose tool is measured beside (--utf8 only)")
     options = arguments.parse_args()
     with tempfile.TemporaryDirectory(prefix="lexigarde-bench-") as dossier:
         contexte, medianes, instructions = {"num_cpus": os.cpu_count(), "load_avg": os.getloadavg()}, {}, {}
@@ -219,7 +254,8 @@ def main():
             print("bench: callgrind...", file=sys.stderr)
             instructions = compter(options.binaire, dossier)
         print("bench: the tool and its peers...", file=sys.stderr)
-        durees, debits, memoire = comparerOutils(options.binaire, dossier, max(3, options.repetitions // 2))
+        durees, debits, memoire = comparerOutils(options.binaire, dossier, max(3, options.repetitions // 2),
+                                                 options.avant)
     texte = rapport(contexte, medianes, instructions, durees, debits, memoire, options.repetitions)
     print(texte)
     if options.sortie:

@@ -5,7 +5,8 @@
 # tool against recode and Python's html.escape. Installs what it needs and
 # is missing (CI does not run it). Takes a few minutes and 1 GiB in $TMPDIR.
 #
-#   scripts/bench.sh [--repetitions N] [--sortie FICHIER] [--outils]   (--outils: the tool only)
+#   scripts/bench.sh [--repetitions N] [--sortie FICHIER] [--outils] [--avant BIN_DIR]
+#   (--outils: the tool only; --avant: also the tool of another build, in the same run)
 set -eu
 cd "$(dirname "$0")/.."
 paquets="cmake g++ make libbenchmark-dev gperf recode valgrind python3"

@@ -23,11 +23,6 @@ std::string_view TexteHTML::Html(std::uint32_t code) {
     return {texte.octets.data(), static_cast<std::size_t>(texte.longueur)};
 }
 
-std::size_t ReferenceNumerique(std::uint32_t code, char (&tampon)[16]) {
-    return static_cast<std::size_t>(
-        std::snprintf(tampon, sizeof tampon, "&#%u;", static_cast<unsigned>(code)));
-}
-
 std::string NomCaractere(std::uint32_t code) {
     char nom[16];
     std::snprintf(nom, sizeof nom, "U+%04X", static_cast<unsigned>(code));

@@ -6,6 +6,7 @@
 #define LEXIGARDE_TEXT_TEXTE_HTML_H
 
 #include <array>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -50,8 +51,14 @@ private:
 };
 
 // "&#8364;": HTML's numeric reference, which keeps any character. Writes
-// into `tampon` and returns its length.
-std::size_t ReferenceNumerique(std::uint32_t code, char (&tampon)[16]);
+// at most 13 bytes at `vers` and returns how many.
+inline std::size_t ReferenceNumerique(std::uint32_t code, char* vers) {
+    vers[0] = '&';
+    vers[1] = '#';
+    char* const fin = std::to_chars(vers + 2, vers + 12, code).ptr;
+    *fin = ';';
+    return static_cast<std::size_t>(fin + 1 - vers);
+}
 
 // "U+00E4", "U+1F600".
 std::string NomCaractere(std::uint32_t code);

@@ -15,28 +15,12 @@
 
 enum class Codage { Latin1, Utf8 };
 
-// UTF-8 read a byte at a time, so that a character may straddle two blocks.
-// Only the well-formed sequences of Unicode give a character: no overlong
-// form, no surrogate, nothing past U+10FFFF.
-class DecodeurUtf8 {
-public:
-    enum class Etape { Suite, Caractere, Invalide };
-
-    // Takes the byte at `position` of the input. After Caractere, Code() is
-    // the character; after Invalide, the input is wrong at Debut().
-    Etape Octet(unsigned char octet, std::uint64_t position);
-    // A sequence is begun and not finished: at the end of the input, it is
-    // invalid at Debut().
-    bool EnCours() const { return restants_ > 0; }
-    std::uint32_t Code() const { return code_; }
-    std::uint64_t Debut() const { return debut_; }
-
-private:
-    std::uint32_t code_ = 0;
-    std::uint32_t minimum_ = 0;
-    int restants_ = 0;
-    std::uint64_t debut_ = 0;
-};
+// The UTF-8 sequence at the start of `octets` (`taille` bytes, at least
+// one): its length, with the character in `code`; 0 when the bytes end
+// before the sequence does, all of them right so far; -1 when it is
+// invalid. Only the well-formed sequences of Unicode give a character: no
+// overlong form, no surrogate, nothing past U+10FFFF.
+int LireSequence(const unsigned char* octets, std::size_t taille, std::uint32_t& code);
 
 // A character the component gave no text for.
 struct SansTexte {
@@ -73,19 +57,49 @@ public:
 
     void Terminer(); // flushes the output
 
+    // UTF-8 sixteen bytes at a time (SSSE3), the default where the processor
+    // has it; false takes the path of any processor. For the fuzz target,
+    // which must run both.
+    void Vectoriel(bool oui);
+
     const Bilan& Resultat() const { return bilan_; }
 
 private:
     void Latin1(const unsigned char* octets, std::size_t taille);
     void Utf8(const unsigned char* octets, std::size_t taille);
-    // The rule for one character, decoded: the component's text up to
-    // U+00FF, HTML's numeric reference past it; a character without text is
-    // left out and counted (or, strict, an error).
-    void Caractere(std::uint32_t code, std::uint64_t position);
+    // Translates the whole sequences of `octets`, whose first byte lies at
+    // `debut` in the input, and returns how many bytes they take: all but an
+    // unfinished sequence at the end.
+    std::size_t Decoder(const unsigned char* octets, std::size_t taille, std::uint64_t debut);
+    // The leading run of `octets` that holds only ASCII and Latin-1's upper
+    // half, turned into Latin-1 sixteen bytes at a time then translated by
+    // Latin-1's loop: returns the bytes it took, adding to `autres` those
+    // that are no character of their own.
+    std::size_t Compacter(const unsigned char* octets, std::size_t taille, std::uint64_t debut,
+                          std::size_t& autres);
+    // The text of Latin-1 code `code` when the table does not have it yet or
+    // it is empty: asks the component; null for a character without text,
+    // which is left out and counted (or, strict, an error).
+    const TexteComposant* TexteRare(unsigned char code, std::uint64_t position);
     [[noreturn]] void Echec(unsigned char octet, HRESULT hr) override;
+    // The output as the hot loops hold it: in locals, for a store into the
+    // buffer could otherwise be taken to change the members, which would be
+    // read again after every character. Written back to rempli_ before
+    // anything that may flush or throw.
+    struct Curseur {
+        char* tampon;
+        std::size_t limite; // past it, no room for the longest text
+        std::size_t rempli;
+    };
+    Curseur Prendre();
+    // Flushes unless `textes` of the longest text fit.
+    void Place(Curseur& curseur, std::size_t textes = 1);
+    // `position()` gives the byte offset, asked only for a character
+    // without text.
+    template <class Position>
+    void EcrireLatin1(Curseur& curseur, unsigned char code, Position position, unsigned vide);
     void Manquant(std::uint32_t code, std::uint64_t position);
     [[noreturn]] void Invalide(std::uint64_t position) const;
-    void Ecrire(const char* octets, std::size_t taille);
     void Vider();
 
     Codage codage_;
@@ -98,7 +112,10 @@ private:
     // The input being translated.
     std::string nom_;
     std::uint64_t position_ = 0;
-    DecodeurUtf8 decodeur_;
+    // A UTF-8 sequence the last block began and did not finish.
+    std::array<unsigned char, 4> retenue_;
+    std::size_t retenus_ = 0;
+    bool vectoriel_;
     Bilan bilan_;
 };
 
