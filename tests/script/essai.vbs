@@ -80,7 +80,7 @@ Else
   traduction.TraduireTexte cas(3), True
   Verifier Erreur() = "80040A02 U+00E4 at position 2 has no HTML text (strict)", "strict"
   traduction.TraduireTexte cas(4)
-  Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+D800 at position 3", "lone surrogate"
+  Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+D800 at position 1", "lone surrogate"
   traduction.Traduire "x"
   Verifier Erreur() = "D Type mismatch", "a text that is no number"
   validation.Valider

@@ -62,6 +62,11 @@ void Automation() {
     Verifier(hr == LEXIGARDE_E_CODE_HORS_LATIN1 && !rien.b &&
                  TexteErreur() == L"Traduire: 256 is not a Latin-1 code (0 to 255)",
              "Traduire 256, early-bound", hr);
+    // A null answer pointer is refused, not written through.
+    Verifier(validation->Valider(mot.b, nullptr) == E_POINTER, "Valider with a null answer");
+    Verifier(traduction->Traduire(65, nullptr) == E_POINTER, "Traduire with a null answer");
+    Verifier(traduction->TraduireTexte(texte.b, VARIANT_FALSE, nullptr) == E_POINTER,
+             "TraduireTexte with a null answer");
 
     // Late-bound: the name in any case, the optional argument left out, then given; the
     // exception's code and text.
@@ -91,5 +96,27 @@ void Automation() {
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrSource);
     Verifier(validation->Release() == 0 && traduction->Release() == 0, "released");
+
+    // The class object: its one interface, no aggregation, no null pointer written through; the DLL
+    // kept while a server lock holds it, and no longer.
+    IClassFactory* fabrique = nullptr;
+    hr = CoGetClassObject(__uuidof(TraductionHTML), CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&fabrique));
+    if (!Verifier(hr == S_OK, "CoGetClassObject of the companion", hr)) return CoUninitialize();
+    IUnknown* autre = nullptr;
+    hr = fabrique->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&autre));
+    Verifier(hr == E_NOINTERFACE, "the class object is no IDispatch", hr);
+    Verifier(fabrique->QueryInterface(IID_IUnknown, nullptr) == E_POINTER, "QueryInterface, null pointer");
+    hr = fabrique->CreateInstance(fabrique, IID_IUnknown, reinterpret_cast<void**>(&autre));
+    Verifier(hr == CLASS_E_NOAGGREGATION, "CreateInstance with an outer object", hr);
+    Verifier(fabrique->CreateInstance(nullptr, IID_IUnknown, nullptr) == E_POINTER,
+             "CreateInstance, null pointer");
+    fabrique->LockServer(TRUE);
+    CoFreeUnusedLibrariesEx(0, 0);
+    Verifier(GetModuleHandleW(L"LexigardeScript.dll") != nullptr, "LexigardeScript.dll kept while locked");
+    fabrique->LockServer(FALSE);
+    fabrique->Release();
+    CoFreeUnusedLibrariesEx(0, 0);
+    Verifier(GetModuleHandleW(L"LexigardeScript.dll") == nullptr,
+             "LexigardeScript.dll unloaded once unlocked");
     CoUninitialize();
 }
