@@ -83,6 +83,8 @@ printf '\344' >un.txt
 printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt
 printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
 printf ab >ab.html
+# Bytes Windows reads as text (CR LF, ^Z): standard input passes them through as any other.
+printf 'a\r\n\032b' >crlf.txt
 : >vide.txt
 cp texte.txt meme.txt
 # 64 Ki copies: more than the output's buffer in either encoding, and than
@@ -140,11 +142,12 @@ esac
 lancer 0 /dev/null translate texte.txt
 egal sortie texte.html
 egal erreurs /dev/null
-lancer 0 texte.txt translate
-egal sortie texte.html
+lancer 0 crlf.txt translate
+egal sortie crlf.txt
 lancer 0 /dev/null status
 contient sortie Composant.Interne.Trad.ASCII.HTML.1
 lancer 0 /dev/null translate -o grand-sortie.html grand.txt
+egal erreurs /dev/null
 egal grand-sortie.html grand.html
 sans_temporaire
 lancer 0 /dev/null translate -o meme.txt meme.txt
