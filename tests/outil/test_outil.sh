@@ -82,6 +82,8 @@ printf 'caf\303\251 \342\202\254 <\360\237\230\200>' >utf8.txt
 printf 'caf&eacute; &#8364; &lt;&#128512;&gt;' >utf8.html
 printf ab >ab.html
 printf 'int\0junk\rclass\n' >nul.txt
+# Bytes Windows reads as text (CR LF, ^Z): standard input passes them through as any other.
+printf 'a\r\n\032b' >crlf.txt
 cp texte.txt meme.txt
 # 64 Ki copies: more than the output's buffer in either encoding, and than
 # the 16 MiB from which progress shows.
@@ -171,11 +173,12 @@ esac
 lancer 0 /dev/null translate texte.txt
 egal sortie texte.html
 egal erreurs /dev/null
-lancer 0 texte.txt translate
-egal sortie texte.html
+lancer 0 crlf.txt translate
+egal sortie crlf.txt
 lancer 0 /dev/null status
 contient sortie Composant.Interne.Trad.ASCII.HTML.1
 lancer 0 /dev/null translate -o grand-sortie.html grand.txt
+egal erreurs /dev/null
 egal grand-sortie.html grand.html
 sans_temporaire
 chmod 600 meme.txt

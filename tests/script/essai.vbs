@@ -82,7 +82,7 @@ Else
   traduction.TraduireTexte cas(3), True
   Verifier Erreur() = "80040A02 U+00E4 at position 2 has no HTML text (strict)", "strict"
   traduction.TraduireTexte cas(4)
-  Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+D800 at position 3", "lone surrogate"
+  Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+D800 at position 1", "lone surrogate"
   traduction.TraduireTexte cas(5)
   Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+DC00 at position 2", "a low surrogate, then another"
   traduction.Traduire "x"

@@ -65,7 +65,38 @@ void Automation() {
         Verifier(hr == S_OK, "InterfaceSupportsErrorInfo", hr);
         support->Release();
     }
+    // A null answer pointer is refused, not written through.
+    BSTR mot = SysAllocString(L"class");
+    hr = validation->Valider(mot, nullptr);
+    Verifier(hr == E_POINTER, "Valider with a null answer", hr);
+    hr = traduction->Traduire(65, nullptr);
+    Verifier(hr == E_POINTER, "Traduire with a null answer", hr);
+    hr = traduction->TraduireTexte(mot, VARIANT_FALSE, nullptr);
+    Verifier(hr == E_POINTER, "TraduireTexte with a null answer", hr);
+    SysFreeString(mot);
     Verifier(validation->Release() == 0, "the validation released");
     Verifier(traduction->Release() == 0, "the translation released");
+
+    // The class object: its one interface, no aggregation, no null pointer written through; the DLL
+    // kept while a server lock holds it, and no longer.
+    IClassFactory* fabrique = nullptr;
+    hr = CoGetClassObject(__uuidof(TraductionHTML), CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&fabrique));
+    if (!Verifier(hr == S_OK, "CoGetClassObject of the companion", hr)) return CoUninitialize();
+    IUnknown* autre = nullptr;
+    hr = fabrique->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&autre));
+    Verifier(hr == E_NOINTERFACE, "the class object is no IDispatch", hr);
+    hr = fabrique->QueryInterface(IID_IUnknown, nullptr);
+    Verifier(hr == E_POINTER, "QueryInterface, null pointer", hr);
+    hr = fabrique->CreateInstance(fabrique, IID_IUnknown, reinterpret_cast<void**>(&autre));
+    Verifier(hr == CLASS_E_NOAGGREGATION, "CreateInstance with an outer object", hr);
+    hr = fabrique->CreateInstance(nullptr, IID_IUnknown, nullptr);
+    Verifier(hr == E_POINTER, "CreateInstance, null pointer", hr);
+    fabrique->LockServer(TRUE);
+    CoFreeUnusedLibrariesEx(0, 0);
+    Verifier(GetModuleHandleW(L"LexigardeScript.dll") != nullptr, "LexigardeScript.dll kept while locked");
+    fabrique->LockServer(FALSE);
+    fabrique->Release();
+    CoFreeUnusedLibrariesEx(0, 0);
+    Verifier(GetModuleHandleW(L"LexigardeScript.dll") == nullptr, "LexigardeScript.dll unloaded once unlocked");
     CoUninitialize();
 }
