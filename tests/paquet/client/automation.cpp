@@ -78,7 +78,8 @@ void Automation() {
     Verifier(traduction->Release() == 0, "the translation released");
 
     // The class object: its one interface, no aggregation, no null pointer written through; the DLL
-    // kept while a server lock holds it, and no longer.
+    // not to be unloaded while a server lock holds it, and free to be once none does. Asked of the DLL
+    // itself: where another apartment loaded it too, COM keeps it whatever it answers.
     IClassFactory* fabrique = nullptr;
     hr = CoGetClassObject(__uuidof(TraductionHTML), CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&fabrique));
     if (!Verifier(hr == S_OK, "CoGetClassObject of the companion", hr)) return CoUninitialize();
@@ -91,12 +92,15 @@ void Automation() {
     Verifier(hr == CLASS_E_NOAGGREGATION, "CreateInstance with an outer object", hr);
     hr = fabrique->CreateInstance(nullptr, IID_IUnknown, nullptr);
     Verifier(hr == E_POINTER, "CreateInstance, null pointer", hr);
+    auto peutDecharger = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"LexigardeScript.dll"), "DllCanUnloadNow")));
+    if (!Verifier(peutDecharger != nullptr, "LexigardeScript.dll's DllCanUnloadNow")) return CoUninitialize();
     fabrique->LockServer(TRUE);
-    CoFreeUnusedLibrariesEx(0, 0);
-    Verifier(GetModuleHandleW(L"LexigardeScript.dll") != nullptr, "LexigardeScript.dll kept while locked");
+    hr = peutDecharger();
+    Verifier(hr == S_FALSE, "DllCanUnloadNow while locked", hr);
     fabrique->LockServer(FALSE);
+    hr = peutDecharger();
+    Verifier(hr == S_OK, "DllCanUnloadNow once unlocked", hr);
     fabrique->Release();
-    CoFreeUnusedLibrariesEx(0, 0);
-    Verifier(GetModuleHandleW(L"LexigardeScript.dll") == nullptr, "LexigardeScript.dll unloaded once unlocked");
     CoUninitialize();
 }
