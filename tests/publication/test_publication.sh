@@ -39,6 +39,11 @@ faire openssl x509 -req -in demande.csr -CA ac.pem -CAkey ac.key -CAcreateserial
 faire cmake -DLEXIGARDE_SIGN_CERT= -DLEXIGARDE_SIGN_KEY= "$construction"
 faire cmake --build "$construction" --target release
 mkdir non-signe && cp "$construction"/release/*.msi non-signe.msi && (cd non-signe && cmake -E tar xf "$construction"/release/*.zip)
+printf 'extendedKeyUsage=serverAuth\n' >serveur.cnf
+faire openssl x509 -req -in demande.csr -CA ac.pem -CAkey ac.key -CAcreateserial -days 2 -extfile serveur.cnf -out serveur.pem
+faire cmake -DLEXIGARDE_SIGN_CERT="$PWD/serveur.pem" -DLEXIGARDE_SIGN_KEY="$PWD/cle.pem" "$construction"
+! cmake --build "$construction" --target release >"$journal" 2>&1 || echec "signed with a certificate not for code signing"
+[ ! -e "$construction/release" ] || echec "a failed release left its folder"
 faire cmake -DLEXIGARDE_SIGN_CERT="$PWD/certificat.pem" -DLEXIGARDE_SIGN_KEY="$PWD/cle.pem" "$construction"
 faire cmake --build "$construction" --target release
 msi=$(ls "$construction"/release/*.msi)
