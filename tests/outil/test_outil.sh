@@ -105,8 +105,12 @@ cp texte.txt 漢字/文.txt
 cjk=漢字/$(basename "$outil")
 
 case $outil in *.exe)
+  # The proxy/stub fails, and the companion is still handled, both ways.
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null register
   contient erreurs 壊れた\\LexigardePS.dll
+  contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
+  lancer_outil 壊れた/lexigarde.exe 2 /dev/null unregister
+  contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
   lancer_outil "$cjk" 0 /dev/null register
   contient sortie '漢字\Lexigarde.dll: 0x00000000 (S_OK'
   contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
