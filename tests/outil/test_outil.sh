@@ -168,8 +168,14 @@ case $outil in *.exe)
   wait $!
   exec 3>&-
   sans_temporaire
-  # The MSI's rows, from a module in a folder named outside ASCII.
-  lancer_outil "$bin/lignes_registre" 0 /dev/null 漢字/Lexigarde.dll Lexigarde.dll lignes.wxi partagees.wxi
+  # The MSI's rows: none from a file that is no module; from a module in a
+  # folder named outside ASCII, its path longer than the first buffer for it.
+  lancer_outil "$bin/lignes_registre" 1 /dev/null texte.txt Lexigarde.dll lignes.wxi partagees.wxi
+  contient erreurs 'cannot load texte.txt'
+  profond=漢字/$(printf %0200d 0)/$(printf %0200d 0)
+  mkdir -p "$profond"
+  cp 漢字/Lexigarde.dll "$profond"/
+  lancer_outil "$bin/lignes_registre" 0 /dev/null "$profond"/Lexigarde.dll Lexigarde.dll lignes.wxi partagees.wxi
   contient lignes.wxi 'Value="[#Lexigarde.dll]"'
   ;;
 esac
