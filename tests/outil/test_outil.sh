@@ -105,8 +105,12 @@ cp texte.txt 漢字/文.txt
 cjk=漢字/$(basename "$outil")
 
 case $outil in *.exe)
+  # The proxy/stub fails, and the companion is still handled, both ways.
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null register
   contient erreurs 壊れた\\LexigardePS.dll
+  contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
+  lancer_outil 壊れた/lexigarde.exe 2 /dev/null unregister
+  contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
   lancer_outil "$cjk" 0 /dev/null register
   contient sortie '漢字\Lexigarde.dll: 0x00000000 (S_OK'
   contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
@@ -164,8 +168,14 @@ case $outil in *.exe)
   wait $!
   exec 3>&-
   sans_temporaire
-  # The MSI's rows, from a module in a folder named outside ASCII.
-  lancer_outil "$bin/lignes_registre" 0 /dev/null 漢字/Lexigarde.dll Lexigarde.dll lignes.wxi partagees.wxi
+  # The MSI's rows: none from a file that is no module; from a module in a
+  # folder named outside ASCII, its path longer than the first buffer for it.
+  lancer_outil "$bin/lignes_registre" 1 /dev/null texte.txt Lexigarde.dll lignes.wxi partagees.wxi
+  contient erreurs 'cannot load texte.txt'
+  profond=漢字/$(printf %0200d 0)/$(printf %0200d 0)
+  mkdir -p "$profond"
+  cp 漢字/Lexigarde.dll "$profond"/
+  lancer_outil "$bin/lignes_registre" 0 /dev/null "$profond"/Lexigarde.dll Lexigarde.dll lignes.wxi partagees.wxi
   contient lignes.wxi 'Value="[#Lexigarde.dll]"'
   ;;
 esac

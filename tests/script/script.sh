@@ -2,8 +2,9 @@
 # The automation companion under Wine's own script host (cscript), which nobody here wrote:
 #   script.sh LAUNCHER LOADER BIN_DIR SOURCE_DIR WORK_DIR [--court]
 # 64-bit: regsvr32 of LexigardeScript.dll alone (the scripts then hear that Lexigarde.dll is missing,
-# in words), then of Lexigarde.dll; the VBScript client, the README's example run as
-# written, `lexigarde status`; regsvr32 /u of both, after which the registry has neither.
+# in words), a registration of Lexigarde.dll naming a missing file (they hear COM's error), then
+# Lexigarde.dll's own; the VBScript client, the README's example run as written, `lexigarde status`;
+# regsvr32 /u of both, after which the registry has neither.
 # --court (32-bit, emulated: a minute a process): the stage's regsvr32 registered all three DLLs;
 # the tool once, for the expected output, and the VBScript client once.
 set -eu
@@ -59,6 +60,8 @@ enregistrer() { wine regsvr32 /s "$@" || echec "regsvr32 $*"; }
 enregistrer /u Lexigarde.dll LexigardeScript.dll # what a failed run may have left
 enregistrer LexigardeScript.dll
 executer essai.vbs absent
+wine reg add 'HKCR\CLSID\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}\InprocServer32' /ve /d 'C:\manquant\Lexigarde.dll' /f || echec "reg add"
+executer essai.vbs manquant
 enregistrer Lexigarde.dll
 executer essai.vbs
 # The README's example, as written: each line it prints is the comment of its Echo line.

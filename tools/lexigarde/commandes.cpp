@@ -439,11 +439,25 @@ int Traduire(Serveur& serveur, const OptionsTraduction& options) {
 
 // -- register, unregister, status ------------------------------------------
 
+// One DLL's step, run by `etape`: an error is reported and counts as a
+// failure, so that the package's other DLLs are still handled.
+template <typename Etape> bool Tenter(Etape etape) {
+    try {
+        return etape();
+    } catch (const Erreur& erreur) {
+        Signaler(erreur.what());
+        return false;
+    }
+}
+
 int Enregistrer(Serveur& serveur, bool enregistrer) {
     const char* fonction = enregistrer ? "DllRegisterServer" : "DllUnregisterServer";
-    const HRESULT hr = enregistrer ? serveur.Enregistrer() : serveur.Desenregistrer();
-    std::printf("%s in %s: %s\n", fonction, serveur.Origine().c_str(), DecrireHResult(hr).c_str());
-    bool reussi = SUCCEEDED(hr);
+    auto traiter = [&](Serveur& dll) {
+        const HRESULT hr = enregistrer ? dll.Enregistrer() : dll.Desenregistrer();
+        std::printf("%s in %s: %s\n", fonction, dll.Origine().c_str(), DecrireHResult(hr).c_str());
+        return SUCCEEDED(hr);
+    };
+    bool reussi = Tenter([&] { return traiter(serveur); });
 #if defined(_WIN32)
     // The rest of the package goes with the module when it lies beside it:
     // the proxy/stub for clients in other apartments, the companion for scripts.
@@ -461,15 +475,17 @@ int Enregistrer(Serveur& serveur, bool enregistrer) {
                         voisin.sansLui);
             continue;
         }
-        Serveur dll(fichier);
-        const HRESULT hrDll = enregistrer ? dll.Enregistrer() : dll.Desenregistrer();
-        std::printf("%s in %s: %s\n", fonction, dll.Origine().c_str(), DecrireHResult(hrDll).c_str());
-        reussi = reussi && SUCCEEDED(hrDll);
+        const bool fait = Tenter([&] {
+            Serveur dll(fichier);
+            return traiter(dll);
+        });
+        reussi = fait && reussi;
     }
 #else
     std::printf("(on Linux the registry is the stand-in's, and lasts as long as this process)\n");
 #endif
-    return reussi ? 0 : 1;
+    // Any DLL left undone is an error, as the tool's others are.
+    return reussi ? 0 : 2;
 }
 
 int Etat(const std::string& activation) {

@@ -66,11 +66,13 @@ int Executer(int argc, char** argv) {
     auto* reg =
         app.add_subcommand("register", "Register the classes (DllRegisterServer), and on Windows the "
                                        "LexigardePS.dll and LexigardeScript.dll beside the module, and "
-                                       "report each result.");
+                                       "report each result. Exit status: 0 when each succeeded, 2 when "
+                                       "one did not.");
     auto* unreg =
         app.add_subcommand("unregister", "Unregister the classes (DllUnregisterServer), and on Windows "
                                          "the LexigardePS.dll and LexigardeScript.dll beside the module, "
-                                         "and report each result.");
+                                         "and report each result. Exit status: 0 when each succeeded, 2 "
+                                         "when one did not.");
     auto* status = app.add_subcommand(
         "status", "Show the module, the class identifiers and ProgIDs, and what the registry says of "
                   "them and of the proxy/stub.");
