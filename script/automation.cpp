@@ -2,6 +2,12 @@
 
 #include <cstdio>
 
+std::wstring TexteHResult(HRESULT hr) {
+    wchar_t code[16];
+    std::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+    return code;
+}
+
 HRESULT Echouer(HRESULT hr, const std::wstring& texte, const wchar_t* source, REFIID iid) {
     ICreateErrorInfo* creation = nullptr;
     if (FAILED(CreateErrorInfo(&creation))) return hr;
@@ -29,12 +35,10 @@ HRESULT CreerComposant(REFCLSID clsid, REFIID iid, void** objet, const wchar_t* 
         texte += L" not registered (REGDB_E_CLASSNOTREG); register Lexigarde.dll or put Lexigarde.manifest "
                  L"beside it";
     } else {
-        wchar_t code[16];
-        std::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
         texte += L"could not be reached: class ";
         texte += texteClsid ? texteClsid : L"?";
         texte += L", error ";
-        texte += code;
+        texte += TexteHResult(hr);
     }
     CoTaskMemFree(texteClsid);
     return Echouer(hr, texte, source, iidAppelant);

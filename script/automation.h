@@ -20,6 +20,9 @@ extern std::atomic<long> compteServeur;
 // Err.Source, Err.Number being `hr`.
 HRESULT Echouer(HRESULT hr, const std::wstring& texte, const wchar_t* source, REFIID iid);
 
+// "0x80070005": an error's number as the texts show it.
+std::wstring TexteHResult(HRESULT hr);
+
 // An object of Lexigarde.dll, created through COM (the registry, or the
 // caller's activation context when registration-free). The error it gives
 // says which class is missing, in words.

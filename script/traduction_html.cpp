@@ -2,7 +2,6 @@
 // answered by Lexigarde.dll's own class through ITraduireASCIIMeta, by the
 // rules the tool's --utf8 and --strict follow (text/texte_html.h).
 #include <cstring>
-#include <cwchar>
 #include <new>
 #include <string>
 
@@ -35,7 +34,12 @@ public:
             }
         }
         std::string html;
-        return Repondre([&] { html = Html(static_cast<std::uint32_t>(code)); }, html, texte);
+        return Repondre(
+            [&] {
+                html = Html(static_cast<std::uint32_t>(code));
+                return S_OK;
+            },
+            html, texte);
     }
 
     HRESULT STDMETHODCALLTYPE TraduireTexte(BSTR texte, VARIANT_BOOL strict, BSTR* html) override {
@@ -62,12 +66,9 @@ public:
                 erreur = L"TraduireTexte: lone surrogate " + Nom(texte[isole]) + L" at position " +
                          std::to_wstring(isole + 1);
             }
+            return codeErreur == S_OK ? S_OK : Echouer(codeErreur, erreur, source, IID_ITraductionHTML);
         };
-        const HRESULT hr = Repondre(traduire, sortie, html);
-        if (FAILED(hr) || codeErreur == S_OK) return hr;
-        SysFreeString(*html);
-        *html = nullptr;
-        return Echouer(codeErreur, erreur, source, IID_ITraductionHTML);
+        return Repondre(traduire, sortie, html);
     }
 
 private:
@@ -77,33 +78,41 @@ private:
     }
 
     // Runs `traduire`, then hands `octets` (Latin-1: the component's texts are
-    // bytes) out as a new BSTR.
+    // bytes) out as a new BSTR; a failure has its error information and no text.
     template <class Traduire>
     HRESULT Repondre(Traduire traduire, std::string& octets, BSTR* resultat) {
+        HRESULT hr = S_OK;
         try {
             if (composant_.p == nullptr) {
-                const HRESULT hr =
-                    CreerComposant(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta,
-                                   reinterpret_cast<void**>(&composant_.p), source, IID_ITraductionHTML);
+                hr = CreerComposant(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta,
+                                    reinterpret_cast<void**>(&composant_.p), source, IID_ITraductionHTML);
                 if (FAILED(hr)) return hr;
                 traducteur_ = composant_.p;
             }
-            traduire();
+            hr = traduire();
         } catch (const EchecComposant& echec) {
-            wchar_t code[16];
-            std::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(echec.hr));
-            return Echouer(echec.hr, std::wstring(L"Lexigarde.dll's Traduire failed: ") + code, source,
-                           IID_ITraductionHTML);
+            return EchecDeLexigarde(echec.hr);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         } catch (...) {
             return E_UNEXPECTED;
         }
+        if (FAILED(hr)) return hr;
         *resultat = SysAllocStringLen(nullptr, static_cast<UINT>(octets.size()));
         if (*resultat == nullptr) return E_OUTOFMEMORY;
         for (std::size_t i = 0; i < octets.size(); ++i)
             (*resultat)[i] = static_cast<unsigned char>(octets[i]);
         return S_OK;
+    }
+
+    // Its text allocates, outside the handlers above: without memory, the number alone.
+    static HRESULT EchecDeLexigarde(HRESULT hr) {
+        try {
+            return Echouer(hr, L"Lexigarde.dll's Traduire failed: " + TexteHResult(hr), source,
+                           IID_ITraductionHTML);
+        } catch (const std::bad_alloc&) {
+            return hr;
+        }
     }
 
     [[noreturn]] void Echec(unsigned char, HRESULT hr) override {

@@ -135,9 +135,9 @@ protected:
     ManqueMemoireCompagnon() : ManqueMemoire(L"LexigardeScript.dll") {}
 };
 
-// COM is not initialized here: Valider fails to reach Lexigarde.dll and says so in a text. That
-// text, Valider's copy of a long word and Traduire's text for a code out of range all allocate; no
-// exception may reach the caller, Traduire keeps its number.
+// COM is not initialized here: Valider and TraduireTexte fail to reach Lexigarde.dll and say so in
+// a text. That text, Valider's copy of a long word and Traduire's text for a code out of range all
+// allocate; no exception may reach the caller, Traduire keeps its number.
 TEST_F(ManqueMemoireCompagnon, ValiderEtTraduireNeLaissentSortirAucuneException) {
     BSTR mot = SysAllocString(L"un_mot_plus_long_que_la_place_d_une_chaine_courte");
     Balayer(
@@ -157,12 +157,25 @@ TEST_F(ManqueMemoireCompagnon, ValiderEtTraduireNeLaissentSortirAucuneException)
                 module_.Creer(__uuidof(TraductionHTML), __uuidof(ITraductionHTML)));
             if (traduction == nullptr) return E_OUTOFMEMORY;
             BSTR texte = nullptr;
-            const HRESULT hr = traduction->Traduire(256, &texte);
+            HRESULT hr = traduction->Traduire(256, &texte);
+            if (hr == LEXIGARDE_E_CODE_HORS_LATIN1)
+                hr = traduction->TraduireTexte(mot, VARIANT_FALSE, &texte);
             traduction->Release();
-            return hr == LEXIGARDE_E_CODE_HORS_LATIN1 ? S_OK : hr;
+            return hr == CO_E_NOTINITIALIZED ? S_OK : hr;
         },
         {E_OUTOFMEMORY, S_OK});
     SysFreeString(mot);
+}
+
+// Each failure of the companion's registration and of its removal is reported, not hidden.
+TEST_F(ManqueMemoireCompagnon, LEnregistrementEtSonRetraitRendentEOutOfMemory) {
+    // Also builds the fixed key names, which are kept until unload.
+    ASSERT_HR(S_OK, module_.DllRegisterServer());
+    ASSERT_HR(S_OK, module_.DllUnregisterServer());
+    Balayer([&] { return module_.DllRegisterServer(); }, {E_OUTOFMEMORY},
+            [&](HRESULT) { EXPECT_HR(S_OK, module_.DllUnregisterServer()); });
+    Balayer([&] { return module_.DllUnregisterServer(); }, {E_OUTOFMEMORY}, [](HRESULT) {},
+            [&] { ASSERT_HR(S_OK, module_.DllRegisterServer()); });
 }
 #endif
 

@@ -29,7 +29,8 @@ void AutomationParProxy() {
     auto dispatch = Creer<IDispatch, ValidationMotsCles>();
     if (!traduction || !dispatch) return;
     IValidationMotsCles* validation = nullptr;
-    HRESULT hr = dispatch->QueryInterface(__uuidof(IValidationMotsCles), reinterpret_cast<void**>(&validation));
+    HRESULT hr =
+        dispatch->QueryInterface(__uuidof(IValidationMotsCles), reinterpret_cast<void**>(&validation));
     if (Verifier(hr == S_OK, "IValidationMotsCles from IDispatch in the MTA", hr)) {
         VARIANT_BOOL estMotCle = VARIANT_FALSE;
         BSTR mot = SysAllocString(L"template");
@@ -73,6 +74,35 @@ void Automation() {
     Verifier(hr == E_POINTER, "Traduire with a null answer", hr);
     hr = traduction->TraduireTexte(mot, VARIANT_FALSE, nullptr);
     Verifier(hr == E_POINTER, "TraduireTexte with a null answer", hr);
+
+    // A failure's error information is held once, the caller's to release.
+    BSTR html = nullptr;
+    hr = traduction->Traduire(256, &html);
+    Verifier(hr == LEXIGARDE_E_CODE_HORS_LATIN1, "Traduire(256)", hr);
+    IErrorInfo* erreur = nullptr;
+    hr = GetErrorInfo(0, &erreur);
+    if (Verifier(hr == S_OK, "Traduire(256)'s error information", hr))
+        Verifier(erreur->Release() == 0, "Traduire(256)'s error information held once");
+    // A call that succeeds, its object's first included, leaves no error information: neither its
+    // own nor an earlier failure's that the caller did not read.
+    const auto apresUnEchec = [&](const std::string& appel, auto reussir) {
+        BSTR ignore = nullptr;
+        traduction->Traduire(256, &ignore);
+        const HRESULT resultat = reussir();
+        Verifier(resultat == S_OK, appel, resultat);
+        IErrorInfo* reste = nullptr;
+        const HRESULT lu = GetErrorInfo(0, &reste);
+        Verifier(lu == S_FALSE, appel + " leaves no error information", lu);
+        if (reste != nullptr) reste->Release();
+    };
+    BSTR accentue = SysAllocString(L"caf\u00E9");
+    VARIANT_BOOL estMotCle = VARIANT_TRUE;
+    apresUnEchec("Valider of a word past ASCII", [&] { return validation->Valider(accentue, &estMotCle); });
+    SysFreeString(accentue);
+    apresUnEchec("Traduire(65)", [&] { return traduction->Traduire(65, &html); });
+    SysFreeString(html);
+    apresUnEchec("TraduireTexte", [&] { return traduction->TraduireTexte(mot, VARIANT_FALSE, &html); });
+    SysFreeString(html);
     SysFreeString(mot);
     Verifier(validation->Release() == 0, "the validation released");
     Verifier(traduction->Release() == 0, "the translation released");
@@ -92,8 +122,8 @@ void Automation() {
     Verifier(hr == CLASS_E_NOAGGREGATION, "CreateInstance with an outer object", hr);
     hr = fabrique->CreateInstance(nullptr, IID_IUnknown, nullptr);
     Verifier(hr == E_POINTER, "CreateInstance, null pointer", hr);
-    auto peutDecharger = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"LexigardeScript.dll"), "DllCanUnloadNow")));
+    auto peutDecharger = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"LexigardeScript.dll"), "DllCanUnloadNow")));
     if (!Verifier(peutDecharger != nullptr, "LexigardeScript.dll's DllCanUnloadNow")) return CoUninitialize();
     fabrique->LockServer(TRUE);
     hr = peutDecharger();
