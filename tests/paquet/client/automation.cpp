@@ -125,12 +125,21 @@ void Automation() {
     auto peutDecharger = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"LexigardeScript.dll"), "DllCanUnloadNow")));
     if (!Verifier(peutDecharger != nullptr, "LexigardeScript.dll's DllCanUnloadNow")) return CoUninitialize();
-    fabrique->LockServer(TRUE);
+    hr = fabrique->LockServer(TRUE);
+    Verifier(hr == S_OK, "LockServer(TRUE)", hr);
     hr = peutDecharger();
     Verifier(hr == S_FALSE, "DllCanUnloadNow while locked", hr);
-    fabrique->LockServer(FALSE);
+    hr = fabrique->LockServer(FALSE);
+    Verifier(hr == S_OK, "LockServer(FALSE)", hr);
     hr = peutDecharger();
     Verifier(hr == S_OK, "DllCanUnloadNow once unlocked", hr);
     fabrique->Release();
+    // Its DllGetClassObject, as callers that load the DLL themselves call it.
+    const auto obtenir = reinterpret_cast<PFN_DllGetClassObject>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"LexigardeScript.dll"), "DllGetClassObject")));
+    hr = obtenir(__uuidof(TraductionHTML), IID_IClassFactory, nullptr);
+    Verifier(hr == E_POINTER, "DllGetClassObject, null pointer", hr);
+    hr = obtenir(__uuidof(ITraductionHTML), IID_IClassFactory, reinterpret_cast<void**>(&autre));
+    Verifier(hr == CLASS_E_CLASSNOTAVAILABLE, "DllGetClassObject of no class of its own", hr);
     CoUninitialize();
 }
