@@ -172,6 +172,15 @@ case $outil in *.exe)
   # folder named outside ASCII, its path longer than the first buffer for it.
   lancer_outil "$bin/lignes_registre" 1 /dev/null texte.txt Lexigarde.dll lignes.wxi partagees.wxi
   contient erreurs 'cannot load texte.txt'
+  lancer_outil "$bin/lignes_registre" 1 /dev/null "$bin/libplateforme_linux.so" Lexigarde.dll lignes.wxi partagees.wxi
+  contient erreurs "no DllRegisterServer in $bin/libplateforme_linux.so"
+  # Rows that cannot all be written leave neither file (a link to a full
+  # device: the link goes, never the device).
+  ln -s /dev/full plein.wxi
+  lancer_outil "$bin/lignes_registre" 1 /dev/null 漢字/Lexigarde.dll Lexigarde.dll plein.wxi partagees.wxi
+  contient erreurs 'cannot write plein.wxi'
+  absent plein.wxi
+  absent partagees.wxi
   profond=漢字/$(printf %0200d 0)/$(printf %0200d 0)
   mkdir -p "$profond"
   cp 漢字/Lexigarde.dll "$profond"/
