@@ -99,6 +99,8 @@ private:
             return E_UNEXPECTED;
         }
         if (FAILED(hr)) return hr;
+        // A BSTR's length is 32 bits: a longer text cut short would be written past its end.
+        if (octets.size() > 0x7FFFFFFFu / sizeof(OLECHAR)) return E_OUTOFMEMORY;
         *resultat = SysAllocStringLen(nullptr, static_cast<UINT>(octets.size()));
         if (*resultat == nullptr) return E_OUTOFMEMORY;
         for (std::size_t i = 0; i < octets.size(); ++i)
