@@ -20,9 +20,10 @@ struct EchecComposant {
 class Traduction : public ObjetAutomation<ITraductionHTML>, private TexteHTML {
 public:
     HRESULT STDMETHODCALLTYPE Traduire(LONG code, BSTR* texte) override {
+        // First: an earlier failure's information, left unread, is no error of this call.
+        SetErrorInfo(0, nullptr);
         if (texte == nullptr) return E_POINTER;
         *texte = nullptr;
-        SetErrorInfo(0, nullptr);
         if (code < 0 || code > 0xFF) {
             // The text allocates: without memory, the number alone.
             try {
@@ -43,9 +44,9 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE TraduireTexte(BSTR texte, VARIANT_BOOL strict, BSTR* html) override {
+        SetErrorInfo(0, nullptr);
         if (html == nullptr) return E_POINTER;
         *html = nullptr;
-        SetErrorInfo(0, nullptr);
         std::string sortie;
         std::wstring erreur;
         HRESULT codeErreur = S_OK;
@@ -98,6 +99,8 @@ private:
             return E_UNEXPECTED;
         }
         if (FAILED(hr)) return hr;
+        // A BSTR's length is 32 bits: a longer text cut short would be written past its end.
+        if (octets.size() > 0x7FFFFFFFu / sizeof(OLECHAR)) return E_OUTOFMEMORY;
         *resultat = SysAllocStringLen(nullptr, static_cast<UINT>(octets.size()));
         if (*resultat == nullptr) return E_OUTOFMEMORY;
         for (std::size_t i = 0; i < octets.size(); ++i)

@@ -10,9 +10,10 @@ namespace {
 class Validation : public ObjetAutomation<IValidationMotsCles> {
 public:
     HRESULT STDMETHODCALLTYPE Valider(BSTR mot, VARIANT_BOOL* estMotCle) override {
+        // First: an earlier failure's information, left unread, is no error of this call.
+        SetErrorInfo(0, nullptr);
         if (estMotCle == nullptr) return E_POINTER;
         *estMotCle = VARIANT_FALSE;
-        SetErrorInfo(0, nullptr);
         // No exception may reach the script host: the word's copy and the
         // error's text allocate.
         try {

@@ -66,14 +66,25 @@ void Automation() {
         Verifier(hr == S_OK, "InterfaceSupportsErrorInfo", hr);
         support->Release();
     }
+    // A call that succeeds, its object's first included, or that is refused a null answer pointer
+    // leaves no error information: neither its own nor an earlier failure's that the caller did not
+    // read, which the caller would take for its own.
+    const auto apresUnEchec = [&](const std::string& appel, HRESULT attendu, auto appeler) {
+        BSTR ignore = nullptr;
+        traduction->Traduire(256, &ignore);
+        const HRESULT resultat = appeler();
+        Verifier(resultat == attendu, appel, resultat);
+        IErrorInfo* reste = nullptr;
+        const HRESULT lu = GetErrorInfo(0, &reste);
+        Verifier(lu == S_FALSE, appel + " leaves no error information", lu);
+        if (reste != nullptr) reste->Release();
+    };
     // A null answer pointer is refused, not written through.
     BSTR mot = SysAllocString(L"class");
-    hr = validation->Valider(mot, nullptr);
-    Verifier(hr == E_POINTER, "Valider with a null answer", hr);
-    hr = traduction->Traduire(65, nullptr);
-    Verifier(hr == E_POINTER, "Traduire with a null answer", hr);
-    hr = traduction->TraduireTexte(mot, VARIANT_FALSE, nullptr);
-    Verifier(hr == E_POINTER, "TraduireTexte with a null answer", hr);
+    apresUnEchec("Valider with a null answer", E_POINTER, [&] { return validation->Valider(mot, nullptr); });
+    apresUnEchec("Traduire with a null answer", E_POINTER, [&] { return traduction->Traduire(65, nullptr); });
+    apresUnEchec("TraduireTexte with a null answer", E_POINTER,
+                 [&] { return traduction->TraduireTexte(mot, VARIANT_FALSE, nullptr); });
 
     // A failure's error information is held once, the caller's to release.
     BSTR html = nullptr;
@@ -83,25 +94,14 @@ void Automation() {
     hr = GetErrorInfo(0, &erreur);
     if (Verifier(hr == S_OK, "Traduire(256)'s error information", hr))
         Verifier(erreur->Release() == 0, "Traduire(256)'s error information held once");
-    // A call that succeeds, its object's first included, leaves no error information: neither its
-    // own nor an earlier failure's that the caller did not read.
-    const auto apresUnEchec = [&](const std::string& appel, auto reussir) {
-        BSTR ignore = nullptr;
-        traduction->Traduire(256, &ignore);
-        const HRESULT resultat = reussir();
-        Verifier(resultat == S_OK, appel, resultat);
-        IErrorInfo* reste = nullptr;
-        const HRESULT lu = GetErrorInfo(0, &reste);
-        Verifier(lu == S_FALSE, appel + " leaves no error information", lu);
-        if (reste != nullptr) reste->Release();
-    };
     BSTR accentue = SysAllocString(L"caf\u00E9");
     VARIANT_BOOL estMotCle = VARIANT_TRUE;
-    apresUnEchec("Valider of a word past ASCII", [&] { return validation->Valider(accentue, &estMotCle); });
+    apresUnEchec("Valider of a word past ASCII", S_OK,
+                 [&] { return validation->Valider(accentue, &estMotCle); });
     SysFreeString(accentue);
-    apresUnEchec("Traduire(65)", [&] { return traduction->Traduire(65, &html); });
+    apresUnEchec("Traduire(65)", S_OK, [&] { return traduction->Traduire(65, &html); });
     SysFreeString(html);
-    apresUnEchec("TraduireTexte", [&] { return traduction->TraduireTexte(mot, VARIANT_FALSE, &html); });
+    apresUnEchec("TraduireTexte", S_OK, [&] { return traduction->TraduireTexte(mot, VARIANT_FALSE, &html); });
     SysFreeString(html);
     SysFreeString(mot);
     Verifier(validation->Release() == 0, "the validation released");
