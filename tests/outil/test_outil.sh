@@ -103,6 +103,7 @@ cp 漢字/* 壊れた/
 echo 'not a DLL' >壊れた/LexigardePS.dll
 cp texte.txt 漢字/文.txt
 cjk=漢字/$(basename "$outil")
+octets=$(wc -c <grand.txt)
 
 case $outil in *.exe)
   # The proxy/stub fails, and the companion is still handled, both ways.
@@ -111,6 +112,11 @@ case $outil in *.exe)
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null unregister
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
+  # A folder of a neighbour's name is no neighbour.
+  mkdir 空 空/LexigardePS.dll
+  cp 漢字/lexigarde.exe 漢字/Lexigarde.dll 空/
+  lancer_outil 空/lexigarde.exe 0 /dev/null unregister
+  contient sortie 'no LexigardePS.dll beside it'
   lancer_outil "$cjk" 0 /dev/null register
   contient sortie '漢字\Lexigarde.dll: 0x00000000 (S_OK'
   contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
@@ -120,13 +126,35 @@ case $outil in *.exe)
   egal sortie texte.html
   lancer 0 /dev/null --registry status
   contient sortie '漢字\Lexigarde.dll'
+  # A class whose ProgID is gone is still reached by its identifier.
+  $lanceur reg delete 'HKCR\Composant.Interne.ValidationMotsCles.1' /f >/dev/null 2>&1
+  lancer 0 /dev/null --registry check int
+  # Progress on Wine's console, which draws it with escapes of its own: a
+  # file's total.
+  sur_terminal "$lanceur $outil translate grand.txt"
+  sed 's/\x1b\[[0-9;?]*[A-Za-z]//g' erreurs | tr -d ' \r' >rendu
+  contient rendu "($((octets >> 20))of$((octets >> 20))MiB)"
+  # A file that cannot be replaced stays as it was, and the message names it
+  # as Windows does.
+  cp texte.txt lecture.html
+  chmod 444 lecture.html
+  lancer 2 /dev/null translate -o lecture.html texte.txt
+  contient erreurs "cannot write Z:$(pwd | tr / '\\')\\lecture.html: Access denied"
+  egal lecture.html texte.txt
+  sans_temporaire
+  # A file to replace past 260 characters of path, named as Windows takes
+  # such a path without its long-path option.
+  long=$(printf %0200d 0)/$(printf %0200d 0)
+  mkdir -p "$long"
+  cp texte.txt "$long"/long.html
+  lancer 0 /dev/null translate -o "\\\\?\\Z:$(pwd | tr / '\\')\\$(echo "$long" | tr / '\\')\\long.html" texte.txt
+  egal "$long"/long.html texte.html
   ;;
 *)
   lancer_outil "$cjk" 0 /dev/null register
   contient sortie '漢字/Lexigarde.dll: 0x00000000 (S_OK'
   # Progress as a terminal shows it: each byte counted once, standard input
   # in the total when it is a file, no total for a pipe.
-  octets=$(wc -c <grand.txt)
   sur_terminal "$outil translate grand.txt grand.txt grand.txt"
   contient erreurs "translating 100% ($((octets * 3 >> 20)) of $((octets * 3 >> 20)) MiB)"
   sur_terminal "$outil translate - grand.txt <grand.txt"
@@ -226,6 +254,8 @@ contient erreurs "U+00E4 at $sanstexte:1"
 absent strict.html
 lancer 2 /dev/null translate absent.txt
 contient erreurs absent.txt
+lancer 2 /dev/null translate ''
+contient erreurs 'cannot open : '
 lancer 2 /dev/null translate -o jamais.html texte.txt dossier
 absent jamais.html
 lancer 1 mots.txt check
