@@ -5,6 +5,9 @@
 #include "registration/enregistrement.h"
 #include "registration/outils_registre.h"
 #include "support/essais.h"
+#if defined(_WIN32)
+#include <sddl.h> // after windows.h, which essais.h brings
+#endif
 
 namespace {
 
@@ -129,7 +132,29 @@ TEST_F(Enregistrement, UneCopieEnregistreSonPropreCheminEntier) {
     fs::remove_all(dossier);
 }
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+// A key the registry refuses to remove: the companion's unregistration says
+// so, and still removes its other class.
+TEST_F(Enregistrement, UnRetraitRefuseDuCompagnonEstSignale) {
+    const ModuleLexigarde compagnon(DossierDuProgramme() + L"LexigardeScript.dll");
+    ASSERT_HR(S_OK, compagnon.DllRegisterServer());
+    HKEY cle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Lexigarde.ValidationMotsCles", 0, WRITE_DAC, &cle));
+    const auto proteger = [&](const wchar_t* acces) {
+        PSECURITY_DESCRIPTOR descripteur = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(acces, SDDL_REVISION_1, &descripteur, nullptr);
+        EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(cle, DACL_SECURITY_INFORMATION, descripteur));
+        LocalFree(descripteur);
+    };
+    proteger(L"D:(D;;KA;;;WD)");
+    EXPECT_HR(SELFREG_E_CLASS, compagnon.DllUnregisterServer());
+    EXPECT_TRUE(Arborescence("Lexigarde.TraductionHTML").empty()) << "the other class stays";
+    proteger(L"D:(A;;KA;;;WD)");
+    RegCloseKey(cle);
+    EXPECT_HR(S_OK, compagnon.DllUnregisterServer());
+}
+#else
 // A module that cannot find its own handle, or whose file has no name,
 // fails rather than register another program as the server.
 TEST_F(Enregistrement, UnModuleQuiNeSeTrouvePasNEnregistreRien) {
