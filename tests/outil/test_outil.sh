@@ -96,11 +96,13 @@ for fichier in grand.txt grand.html utf8.txt utf8.html; do
   done
 done
 # The tool and its DLLs in folders named outside Latin-1; in one, a
-# proxy/stub that is no DLL.
+# proxy/stub that is no DLL and a manifest that is none, which a named
+# module does without.
 mkdir 漢字 壊れた
 cp "$bin"/lexigarde* "$bin"/*.dll "$bin"/*.so 漢字/ 2>/dev/null
 cp 漢字/* 壊れた/
 echo 'not a DLL' >壊れた/LexigardePS.dll
+echo 'not a manifest' >壊れた/Lexigarde.manifest
 cp texte.txt 漢字/文.txt
 cjk=漢字/$(basename "$outil")
 octets=$(wc -c <grand.txt)
@@ -126,6 +128,7 @@ case $outil in *.exe)
   egal sortie texte.html
   lancer 0 /dev/null --registry status
   contient sortie '漢字\Lexigarde.dll'
+  contient sortie 'Proxy/stub (for clients in other apartments'
   # A class whose ProgID is gone is still reached by its identifier.
   $lanceur reg delete 'HKCR\Composant.Interne.ValidationMotsCles.1' /f >/dev/null 2>&1
   lancer 0 /dev/null --registry check int
