@@ -5,9 +5,6 @@
 #include "registration/enregistrement.h"
 #include "registration/outils_registre.h"
 #include "support/essais.h"
-#if defined(_WIN32)
-#include <sddl.h> // after windows.h, which essais.h brings
-#endif
 
 namespace {
 
@@ -135,16 +132,18 @@ TEST_F(Enregistrement, UnRetraitRefuseDuCompagnonEstSignale) {
     HKEY cle = nullptr;
     ASSERT_EQ(ERROR_SUCCESS,
               RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Lexigarde.ValidationMotsCles", 0, WRITE_DAC, &cle));
-    const auto proteger = [&](const wchar_t* acces) {
-        PSECURITY_DESCRIPTOR descripteur = nullptr;
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(acces, SDDL_REVISION_1, &descripteur, nullptr);
-        EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(cle, DACL_SECURITY_INFORMATION, descripteur));
-        LocalFree(descripteur);
+    const auto proteger = [&](ACL* acces) {
+        SECURITY_DESCRIPTOR descripteur;
+        InitializeSecurityDescriptor(&descripteur, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorDacl(&descripteur, TRUE, acces, FALSE);
+        EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(cle, DACL_SECURITY_INFORMATION, &descripteur));
     };
-    proteger(L"D:(D;;KA;;;WD)");
+    ACL personne; // no entry: nobody may do anything; no list at all: everyone may
+    InitializeAcl(&personne, sizeof personne, ACL_REVISION);
+    proteger(&personne);
     EXPECT_HR(SELFREG_E_CLASS, compagnon.DllUnregisterServer());
     EXPECT_TRUE(Arborescence("Lexigarde.TraductionHTML").empty()) << "the other class stays";
-    proteger(L"D:(A;;KA;;;WD)");
+    proteger(nullptr);
     RegCloseKey(cle);
     EXPECT_HR(S_OK, compagnon.DllUnregisterServer());
 }

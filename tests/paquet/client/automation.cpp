@@ -101,8 +101,6 @@ void Automation() {
     SysFreeString(accentue);
     apresUnEchec("Traduire(65)", S_OK, [&] { return traduction->Traduire(65, &html); });
     SysFreeString(html);
-    apresUnEchec("TraduireTexte", S_OK, [&] { return traduction->TraduireTexte(mot, VARIANT_FALSE, &html); });
-    SysFreeString(html);
     SysFreeString(mot);
     Verifier(validation->Release() == 0, "the validation released");
     Verifier(traduction->Release() == 0, "the translation released");
