@@ -184,6 +184,7 @@ case $outil in *.exe)
   # Rows that cannot be written leave no file (the link goes, not /dev/full).
   ln -s /dev/full plein.wxi
   lancer_outil "$bin/lignes_registre" 1 /dev/null 漢字/Lexigarde.dll Lexigarde.dll plein.wxi partagees.wxi
+  contient erreurs 'cannot write plein.wxi'
   absent plein.wxi
   absent partagees.wxi
   profond=漢字/$(printf %0200d 0)/$(printf %0200d 0)
