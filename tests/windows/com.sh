@@ -10,6 +10,8 @@ shift 4
 trap 'rm -rf "$travail"' EXIT
 emule=1 vue=/reg:32 cle='HKCR\CLSID\{6EEE9B9D-DB12-4556-AAD3-F1278EF4A449}'
 [ "$(basename "$chargeur")" != wine64 ] || emule=0 vue=/reg:64
+# OLE's cache of BSTRs off: the client counts the blocks of COM's allocator.
+export OANOCACHE=1
 # Wine's services would hold a pipe open: output goes through a file.
 wine() { "$lanceur" "$chargeur" "$@" >"$travail/sortie" 2>&1 </dev/null; }
 echec() {

@@ -5,11 +5,52 @@
 
 #include <oleauto.h>
 
+#include <atomic>
 #include <string>
 
 bool Verifier(bool vrai, const std::string& quoi, HRESULT hr = S_OK);
 
 namespace {
+
+// COM's allocator watched: the blocks it has handed out and not had back, and the next one a thread
+// asks for made to fail. BSTRs come from it only with OLE's cache of them off (OANOCACHE set, as
+// the tests run the client).
+class Espion : public IMallocSpy {
+public:
+    std::atomic<long> vivants{0};
+    std::atomic<DWORD> filEnEchec{0};
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T taille) override {
+        DWORD fil = GetCurrentThreadId();
+        return filEnEchec.compare_exchange_strong(fil, 0) ? 0 : taille;
+    }
+    void* STDMETHODCALLTYPE PostAlloc(void* bloc) override {
+        if (bloc != nullptr) ++vivants;
+        return bloc;
+    }
+    void* STDMETHODCALLTYPE PreFree(void* bloc, BOOL espionne) override {
+        if (bloc != nullptr && espionne) --vivants;
+        return bloc;
+    }
+    void STDMETHODCALLTYPE PostFree(BOOL) override {}
+    SIZE_T STDMETHODCALLTYPE PreRealloc(void* bloc, SIZE_T taille, void** nouveau, BOOL) override {
+        *nouveau = bloc;
+        return taille;
+    }
+    void* STDMETHODCALLTYPE PostRealloc(void* bloc, BOOL) override { return bloc; }
+    void* STDMETHODCALLTYPE PreGetSize(void* bloc, BOOL) override { return bloc; }
+    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T taille, BOOL) override { return taille; }
+    void* STDMETHODCALLTYPE PreDidAlloc(void* bloc, BOOL) override { return bloc; }
+    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int alloue) override { return alloue; }
+    void STDMETHODCALLTYPE PreHeapMinimize() override {}
+    void STDMETHODCALLTYPE PostHeapMinimize() override {}
+} espion;
 
 template <class Interface, class Classe>
 Interface* Creer() {
@@ -53,6 +94,11 @@ void AutomationParProxy() {
 }
 
 void Automation() {
+    // From before the companion's first object, so that its type library's first load is counted;
+    // the DLL held past CoUninitialize.
+    CoRegisterMallocSpy(&espion);
+    const HMODULE compagnon = LoadLibraryW(L"LexigardeScript.dll");
+    const long vivants = espion.vivants;
     Verifier(SUCCEEDED(CoInitialize(nullptr)), "CoInitialize");
     auto validation = Creer<IValidationMotsCles, ValidationMotsCles>();
     auto traduction = Creer<ITraductionHTML, TraductionHTML>();
@@ -101,7 +147,11 @@ void Automation() {
     SysFreeString(accentue);
     apresUnEchec("Traduire(65)", S_OK, [&] { return traduction->Traduire(65, &html); });
     SysFreeString(html);
-    SysFreeString(mot);
+    // Without memory for its answer, nothing written through the pointer the allocation gave.
+    espion.filEnEchec = GetCurrentThreadId();
+    hr = traduction->Traduire(65, &html);
+    espion.filEnEchec = 0;
+    Verifier(hr == E_OUTOFMEMORY, "Traduire(65) without memory", hr);
     Verifier(validation->Release() == 0, "the validation released");
     Verifier(traduction->Release() == 0, "the translation released");
 
@@ -140,4 +190,18 @@ void Automation() {
     hr = obtenir(__uuidof(ITraductionHTML), IID_IClassFactory, reinterpret_cast<void**>(&autre));
     Verifier(hr == CLASS_E_CLASSNOTAVAILABLE, "DllGetClassObject of no class of its own", hr);
     CoUninitialize();
+
+    // Without COM, Lexigarde.dll is out of reach: the failure names its class in a text. Then every
+    // block of COM's allocator is back: the class's text, the error's, the type library's.
+    hr = obtenir(__uuidof(ValidationMotsCles), IID_IClassFactory, reinterpret_cast<void**>(&fabrique));
+    if (SUCCEEDED(hr)) hr = fabrique->CreateInstance(nullptr, IID_PPV_ARGS(&validation));
+    if (!Verifier(hr == S_OK, "a validation without COM", hr)) return;
+    hr = validation->Valider(mot, &estMotCle);
+    Verifier(hr == CO_E_NOTINITIALIZED, "Valider without COM", hr);
+    GetErrorInfo(0, &erreur);
+    erreur->Release();
+    validation->Release();
+    SysFreeString(mot);
+    Verifier(espion.vivants == vivants, "every block of COM's allocator back");
+    FreeLibrary(compagnon);
 }
