@@ -114,6 +114,11 @@ case $outil in *.exe)
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null unregister
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
+  # A folder of a neighbour's name is no neighbour.
+  mkdir 空 空/LexigardePS.dll
+  cp 漢字/lexigarde.exe 漢字/Lexigarde.dll 空/
+  lancer_outil 空/lexigarde.exe 0 /dev/null unregister
+  contient sortie 'no LexigardePS.dll beside it'
   lancer_outil "$cjk" 0 /dev/null register
   contient sortie '漢字\Lexigarde.dll: 0x00000000 (S_OK'
   contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
@@ -121,6 +126,7 @@ case $outil in *.exe)
   # What registration wrote, though Lexigarde.manifest lies beside the tool.
   lancer 0 /dev/null --registry status
   contient sortie '漢字\Lexigarde.dll'
+  contient sortie 'Proxy/stub (for clients in other apartments'
   # A class whose ProgID alone is gone is still reached by its identifier.
   $lanceur reg delete 'HKCR\Composant.Interne.ValidationMotsCles.1' /f >/dev/null 2>&1
   lancer 0 /dev/null --registry check int
@@ -134,6 +140,14 @@ case $outil in *.exe)
   chmod 444 lecture.html
   lancer 2 /dev/null translate -o lecture.html texte.txt
   contient erreurs "cannot write Z:$(pwd | tr / '\\')\\lecture.html: Access denied"
+  # A file to replace past 260 characters of path (named as Windows takes
+  # such a path without its long-path option), whose final path Wine does
+  # not give: it is replaced by the name given.
+  long=$(printf %0200d 0)/$(printf %0200d 0)
+  mkdir -p "$long"
+  cp texte.txt "$long"/long.html
+  lancer 0 /dev/null translate -o "\\\\?\\Z:$(pwd | tr / '\\')\\$(echo "$long" | tr / '\\')\\long.html" texte.txt
+  egal "$long"/long.html texte.html
   ;;
 *)
   lancer_outil "$cjk" 0 /dev/null register
@@ -181,6 +195,8 @@ case $outil in *.exe)
   # folder named outside ASCII, its path longer than the first buffer for it.
   lancer_outil "$bin/lignes_registre" 1 /dev/null texte.txt Lexigarde.dll lignes.wxi partagees.wxi
   contient erreurs 'cannot load texte.txt'
+  lancer_outil "$bin/lignes_registre" 1 /dev/null "$bin/libplateforme_linux.so" Lexigarde.dll lignes.wxi partagees.wxi
+  contient erreurs "no DllRegisterServer in $bin/libplateforme_linux.so"
   # Rows that cannot be written leave no file (the link goes, not /dev/full).
   ln -s /dev/full plein.wxi
   lancer_outil "$bin/lignes_registre" 1 /dev/null 漢字/Lexigarde.dll Lexigarde.dll plein.wxi partagees.wxi
@@ -226,6 +242,8 @@ contient erreurs "U+00E4 at $sanstexte:11, ...)"
 lancer 2 /dev/null translate --strict -o strict.html texte.txt $sanstexte
 lancer 2 /dev/null translate absent.txt
 contient erreurs absent.txt
+lancer 2 /dev/null translate ''
+contient erreurs 'cannot open : '
 lancer 2 /dev/null translate -o jamais.html texte.txt dossier
 absent jamais.html
 lancer 1 mots.txt check
