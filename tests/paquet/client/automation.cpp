@@ -191,8 +191,9 @@ void Automation() {
     Verifier(hr == CLASS_E_CLASSNOTAVAILABLE, "DllGetClassObject of no class of its own", hr);
     CoUninitialize();
 
-    // Without COM, Lexigarde.dll is out of reach: the failure names its class in a text. Then every
-    // block of COM's allocator is back: the class's text, the error's, the type library's.
+    // Without COM, Lexigarde.dll is out of reach: the failure names its class in a text. Once the error
+    // and the object are released, every block of COM's allocator is back: the class's text, the type
+    // library's.
     hr = obtenir(__uuidof(ValidationMotsCles), IID_IClassFactory, reinterpret_cast<void**>(&fabrique));
     if (SUCCEEDED(hr)) hr = fabrique->CreateInstance(nullptr, IID_PPV_ARGS(&validation));
     if (!Verifier(hr == S_OK, "a validation without COM", hr)) return;
