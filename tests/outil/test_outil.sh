@@ -167,6 +167,13 @@ case $outil in *.exe)
   cas="translate -o ferme.html 2>&-"
   "$outil" translate -o ferme.html <$sanstexte 2>&-
   egal ferme.html ab.html
+  # A link planted where the temporary file goes (its name is known from the
+  # pid) is never written through.
+  echo garde >garde.txt
+  cas="translate -o piege.html, a link at its temporary name"
+  sh -c 'ln -s garde.txt piege.html.lexigarde-$$ && exec "$0" translate -o piege.html texte.txt' "$outil"
+  verifier "the file the link names was written" [ "$(cat garde.txt)" = garde ]
+  rm -f piege.html.lexigarde-*
   # Stopped by a signal, a translation leaves no temporary file behind.
   mkfifo fifo2
   cas="translate -o stoppe.html fifo2, then SIGTERM"

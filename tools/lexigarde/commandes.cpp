@@ -116,7 +116,10 @@ public:
             if (flux_ == nullptr) throw Erreur("cannot open " + chemin_ + ": " + std::strerror(errno));
             return;
         }
-        flux_ = Ouvrir(temporaire_, "wb");
+        // Created, never opened: a name someone else took (a link planted
+        // there above all) is passed over for the next one.
+        for (int essai = 1; (flux_ = CreerNouveau(temporaire_)) == nullptr && errno == EEXIST && essai < 100; ++essai)
+            temporaire_ = chemin_ + ".lexigarde-" + std::to_string(Pid()) + "-" + std::to_string(essai);
         if (flux_ == nullptr) throw Erreur("cannot create " + temporaire_ + ": " + std::strerror(errno));
 #if !defined(_WIN32)
         struct stat remplace;

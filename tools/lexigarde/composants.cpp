@@ -3,7 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -48,6 +52,17 @@ std::FILE* Ouvrir(const std::string& utf8, const char* mode) {
     return _wfopen(Large(utf8).c_str(), Large(mode).c_str());
 #else
     return std::fopen(utf8.c_str(), mode);
+#endif
+}
+
+std::FILE* CreerNouveau(const std::string& utf8) {
+#if defined(_WIN32)
+    const int descripteur =
+        _wopen(Large(utf8).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return descripteur == -1 ? nullptr : _fdopen(descripteur, "wb");
+#else
+    const int descripteur = open(utf8.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    return descripteur == -1 ? nullptr : fdopen(descripteur, "wb");
 #endif
 }
 

@@ -23,6 +23,9 @@ std::string Etroit(const WCHAR* texte);
 // A file named in UTF-8, as the platform's file calls want it.
 std::filesystem::path Chemin(const std::string& utf8);
 std::FILE* Ouvrir(const std::string& utf8, const char* mode);
+// A file that did not exist, for writing: null with errno EEXIST when the
+// name is taken, by a file or a link, which is never written through.
+std::FILE* CreerNouveau(const std::string& utf8);
 
 // "0x80040111 (CLASS_E_CLASSNOTAVAILABLE: class not available)".
 std::string DecrireHResult(HRESULT hr);
