@@ -293,25 +293,6 @@ std::string DecrireSansTexte(const Bilan& bilan) {
     return detail;
 }
 
-std::string LireRegistre(const std::string& cle) {
-    HKEY ouverte = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS) return "";
-    // Asked again with room for the size given, until the text fits (a
-    // server's path has no length limit).
-    TexteLarge valeur;
-    DWORD type = 0, taille = 0;
-    LONG resultat;
-    do {
-        valeur.assign(taille / sizeof(WCHAR) + 1, 0); // and a NUL of ours
-        taille = static_cast<DWORD>((valeur.size() - 1) * sizeof(WCHAR));
-        resultat =
-            RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&valeur[0]), &taille);
-    } while (resultat == ERROR_MORE_DATA);
-    RegCloseKey(ouverte);
-    if (resultat != ERROR_SUCCESS || type != REG_SZ) return "";
-    return Etroit(valeur.c_str());
-}
-
 } // namespace
 
 void Signaler(const std::string& message) { std::fprintf(stderr, "lexigarde: %s\n", message.c_str()); }

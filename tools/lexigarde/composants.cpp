@@ -95,6 +95,25 @@ std::string DecrireHResult(HRESULT hr) {
     return std::string(hex) + (FAILED(hr) ? " (failure)" : " (success)");
 }
 
+std::string LireRegistre(const std::string& cle) {
+    HKEY ouverte = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS) return "";
+    // Asked again with room for the size given, until the text fits (a
+    // server's path has no length limit).
+    TexteLarge valeur;
+    DWORD type = 0, taille = 0;
+    LONG resultat;
+    do {
+        valeur.assign(taille / sizeof(WCHAR) + 1, 0); // and a NUL of ours
+        taille = static_cast<DWORD>((valeur.size() - 1) * sizeof(WCHAR));
+        resultat =
+            RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&valeur[0]), &taille);
+    } while (resultat == ERROR_MORE_DATA);
+    RegCloseKey(ouverte);
+    if (resultat != ERROR_SUCCESS || type != REG_SZ) return "";
+    return Etroit(valeur.c_str());
+}
+
 namespace {
 
 // A module's file (null: the tool's), in a buffer grown until it fits.
@@ -208,10 +227,22 @@ void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
         CLSID trouve{};
         if (FAILED(CLSIDFromProgID(Large(progId).c_str(), &trouve))) trouve = clsid;
         hr = CoCreateInstance(trouve, nullptr, CLSCTX_INPROC_SERVER, iid, &objet);
-        if (FAILED(hr))
-            throw Erreur(std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) +
-                         "; put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll "
-                         "('lexigarde register' or regsvr32), or name it with --module");
+        if (FAILED(hr)) {
+            // A registered server whose file is gone: COM does not say so
+            // (0x8007007E on Windows, E_ACCESSDENIED under Wine); the registry does.
+            WCHAR texte[39];
+            StringFromGUID2(trouve, texte, 39);
+            const std::string fichier = LireRegistre("CLSID\\" + Etroit(texte) + "\\InprocServer32");
+            const bool parti =
+                !fichier.empty() && GetFileAttributesW(Large(fichier).c_str()) == INVALID_FILE_ATTRIBUTES;
+            const std::string conseil =
+                parti ? "the registry names " + fichier +
+                            ", which is not there: register Lexigarde.dll where it is"
+                      : "put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll ('lexigarde "
+                        "register' or regsvr32), or name it with --module";
+            throw Erreur(std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) + "; " +
+                         conseil);
+        }
         return objet;
 #endif
     }

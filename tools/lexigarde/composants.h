@@ -81,6 +81,9 @@ private:
     [[maybe_unused]] bool comInitialise_ = false; // used on Windows only
 };
 
+// The default value of a key below HKEY_CLASSES_ROOT, "" when it has none.
+std::string LireRegistre(const std::string& cle);
+
 // The Lexigarde.dll beside the running tool.
 std::string ModuleVoisin();
 
