@@ -112,6 +112,8 @@ case $outil in *.exe)
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null register
   contient erreurs 壊れた\\LexigardePS.dll
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
+  # Without the module too.
+  rm 壊れた/Lexigarde.dll
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null unregister
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
   lancer_outil "$cjk" 0 /dev/null register

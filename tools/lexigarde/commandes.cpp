@@ -434,14 +434,19 @@ template <typename Etape> bool Tenter(Etape etape) {
     }
 }
 
-int Enregistrer(Serveur& serveur, bool enregistrer) {
+int Enregistrer(const std::string& module, bool enregistrer) {
     const char* fonction = enregistrer ? "DllRegisterServer" : "DllUnregisterServer";
-    auto traiter = [&](Serveur& dll) {
-        const HRESULT hr = enregistrer ? dll.Enregistrer() : dll.Desenregistrer();
-        std::printf("%s in %s: %s\n", fonction, dll.Origine().c_str(), DecrireHResult(hr).c_str());
-        return SUCCEEDED(hr);
+    // Each DLL loaded in its turn: one that cannot be (the module itself
+    // gone) leaves the others to be handled.
+    auto traiter = [&](const std::string& fichier) {
+        return Tenter([&] {
+            Serveur dll(fichier);
+            const HRESULT hr = enregistrer ? dll.Enregistrer() : dll.Desenregistrer();
+            std::printf("%s in %s: %s\n", fonction, dll.Origine().c_str(), DecrireHResult(hr).c_str());
+            return SUCCEEDED(hr);
+        });
     };
-    bool reussi = Tenter([&] { return traiter(serveur); });
+    bool reussi = traiter(module);
 #if defined(_WIN32)
     // The rest of the package goes with the module when it lies beside it:
     // the proxy/stub for clients in other apartments, the companion for scripts.
@@ -453,17 +458,12 @@ int Enregistrer(Serveur& serveur, bool enregistrer) {
         {"LexigardeScript.dll",
          "scripts cannot create Lexigarde.ValidationMotsCles nor Lexigarde.TraductionHTML"}};
     for (const Voisin& voisin : voisins) {
-        const std::string fichier = FichierVoisin(serveur.Origine(), voisin.nom);
+        const std::string fichier = FichierVoisin(module, voisin.nom);
         if (fichier.empty()) {
-            std::printf("%s: no %s beside it, so %s\n", serveur.Origine().c_str(), voisin.nom,
-                        voisin.sansLui);
+            std::printf("%s: no %s beside it, so %s\n", module.c_str(), voisin.nom, voisin.sansLui);
             continue;
         }
-        const bool fait = Tenter([&] {
-            Serveur dll(fichier);
-            return traiter(dll);
-        });
-        reussi = fait && reussi;
+        reussi = traiter(fichier) && reussi;
     }
 #else
     std::printf("(on Linux the registry is the stand-in's, and lasts as long as this process)\n");

@@ -101,11 +101,10 @@ int Executer(int argc, char** argv) {
         const std::string activation = module.empty() ? ModuleVoisin() : module;
 #endif
         if (status->parsed()) return Etat(activation);
+        if (reg->parsed() || unreg->parsed()) return Enregistrer(module, reg->parsed());
         Serveur serveur(module);
         if (check->parsed()) return Verifier(serveur, mots);
         if (translate->parsed()) return Traduire(serveur, traduction);
-        if (reg->parsed()) return Enregistrer(serveur, true);
-        if (unreg->parsed()) return Enregistrer(serveur, false);
     } catch (const Erreur& erreur) {
         Signaler(erreur.what());
     } catch (const std::exception& erreur) {
