@@ -243,6 +243,8 @@ lancer 2 /dev/null translate absent.txt
 contient erreurs absent.txt
 lancer 2 /dev/null translate -o jamais.html texte.txt dossier
 absent jamais.html
+lancer 2 /dev/null translate -o dossier/ texte.txt
+contient erreurs 'dossier/: is a directory'
 lancer 1 mots.txt check
 ligne sortie 'reinterpret_cast: keyword'
 ligne sortie 'Class: not a keyword'

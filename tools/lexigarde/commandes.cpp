@@ -111,6 +111,9 @@ public:
     explicit FichierSortie(const std::string& chemin)
         : direct_(EstPeripherique(chemin)), chemin_(direct_ ? chemin : CheminReel(chemin)),
           temporaire_(chemin_ + ".lexigarde-" + std::to_string(Pid())) {
+        std::error_code erreur;
+        // Said before any work, as for an input: replacing it would fail at the end.
+        if (std::filesystem::is_directory(Chemin(chemin_), erreur)) throw Erreur(chemin_ + ": is a directory");
         if (direct_) {
             flux_ = Ouvrir(chemin_, "wb");
             if (flux_ == nullptr) throw Erreur("cannot open " + chemin_ + ": " + std::strerror(errno));
