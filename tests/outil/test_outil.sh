@@ -99,7 +99,7 @@ done
 # proxy/stub that is no DLL and a manifest that is none, which a named
 # module does without.
 mkdir 漢字 壊れた
-cp "$bin"/lexigarde* "$bin"/*.dll "$bin"/*.so 漢字/ 2>/dev/null
+cp "$bin"/lexigarde* "$bin"/*.dll "$bin"/*.so "$bin"/*.manifest 漢字/ 2>/dev/null
 cp 漢字/* 壊れた/
 echo 'not a DLL' >壊れた/LexigardePS.dll
 echo 'not a manifest' >壊れた/Lexigarde.manifest
@@ -126,11 +126,13 @@ case $outil in *.exe)
   # A class whose ProgID alone is gone is still reached by its identifier.
   $lanceur reg delete 'HKCR\Composant.Interne.ValidationMotsCles.1' /f >/dev/null 2>&1
   lancer 0 /dev/null --registry check int
-  # A registered module moved away: the error names the file the registry
-  # gives (COM itself says E_ACCESSDENIED under Wine).
+  # A module moved away: the error names the file the registry, or the
+  # manifest, gives (COM itself says E_ACCESSDENIED under Wine).
   mv 漢字/Lexigarde.dll 漢字/ailleurs.dll
   lancer 2 /dev/null --registry check int
   contient erreurs '漢字\Lexigarde.dll, which is not there'
+  lancer_outil "$cjk" 2 /dev/null check int
+  contient erreurs '漢字\Lexigarde.manifest names'
   mv 漢字/ailleurs.dll 漢字/Lexigarde.dll
   # Progress on Wine's console, which draws it with escapes of its own: a
   # file's total.

@@ -184,7 +184,7 @@ std::string FichierVoisin(const std::string& module, const char* nom) {
 }
 #endif
 
-Serveur::Serveur(const std::string& fichier) {
+Serveur::Serveur(const std::string& fichier, const std::string& manifeste) : manifeste_(manifeste) {
 #if defined(_WIN32)
     if (fichier.empty()) {
         const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -228,18 +228,21 @@ void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
         if (FAILED(CLSIDFromProgID(Large(progId).c_str(), &trouve))) trouve = clsid;
         hr = CoCreateInstance(trouve, nullptr, CLSCTX_INPROC_SERVER, iid, &objet);
         if (FAILED(hr)) {
-            // A registered server whose file is gone: COM does not say so
-            // (0x8007007E on Windows, E_ACCESSDENIED under Wine); the registry does.
+            // A server file that is gone: COM does not say so (0x8007007E on
+            // Windows, E_ACCESSDENIED under Wine); the manifest, which comes
+            // first, or the registry names it.
             WCHAR texte[39];
             StringFromGUID2(trouve, texte, 39);
-            const std::string fichier = LireRegistre("CLSID\\" + Etroit(texte) + "\\InprocServer32");
+            const std::string fichier =
+                !manifeste_.empty() ? manifeste_.substr(0, manifeste_.find_last_of('\\') + 1) + "Lexigarde.dll"
+                                    : LireRegistre("CLSID\\" + Etroit(texte) + "\\InprocServer32");
             const bool parti =
                 !fichier.empty() && GetFileAttributesW(Large(fichier).c_str()) == INVALID_FILE_ATTRIBUTES;
-            const std::string conseil =
-                parti ? "the registry names " + fichier +
-                            ", which is not there: register Lexigarde.dll where it is"
-                      : "put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll ('lexigarde "
-                        "register' or regsvr32), or name it with --module";
+            std::string conseil = "put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll "
+                                  "('lexigarde register' or regsvr32), or name it with --module";
+            if (parti)
+                conseil = (manifeste_.empty() ? "the registry" : manifeste_) + " names " + fichier +
+                          ", which is not there";
             throw Erreur(std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) + "; " +
                          conseil);
         }

@@ -53,8 +53,9 @@ private:
 // no file is named) whatever COM finds through the registry.
 class Serveur {
 public:
-    // `fichier` empty: COM on Windows, the Lexigarde.dll beside the tool on Linux.
-    explicit Serveur(const std::string& fichier);
+    // `fichier` empty: COM on Windows, the Lexigarde.dll beside the tool on
+    // Linux; `manifeste`: the assembly manifest COM then goes through, if any.
+    explicit Serveur(const std::string& fichier, const std::string& manifeste = "");
     ~Serveur();
     Serveur(const Serveur&) = delete;
     Serveur& operator=(const Serveur&) = delete;
@@ -79,6 +80,7 @@ private:
     HMODULE module_ = nullptr;
     std::string chemin_;
     [[maybe_unused]] bool comInitialise_ = false; // used on Windows only
+    std::string manifeste_;
 };
 
 // The default value of a key below HKEY_CLASSES_ROOT, "" when it has none.

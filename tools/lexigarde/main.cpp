@@ -102,7 +102,11 @@ int Executer(int argc, char** argv) {
 #endif
         if (status->parsed()) return Etat(activation);
         if (reg->parsed() || unreg->parsed()) return Enregistrer(module, reg->parsed());
+#if defined(_WIN32)
+        Serveur serveur(module, contexte && contexte->Actif() ? contexte->Manifeste() : "");
+#else
         Serveur serveur(module);
+#endif
         if (check->parsed()) return Verifier(serveur, mots);
         if (translate->parsed()) return Traduire(serveur, traduction);
     } catch (const Erreur& erreur) {
