@@ -262,6 +262,10 @@ lancer 2 /dev/null --module absent/Lexigarde.dll check if
 contient erreurs absent/Lexigarde.dll
 lancer 2 /dev/null translate --no-such-option
 contient erreurs no-such-option
-lancer_outil "$cjk" 0 /dev/null unregister
-contient sortie 'Lexigarde.dll: 0x00000000 (S_OK'
+# --module with a name alone names the current folder's file, as any file
+# given to the tool, not one the system's library search finds.
+cd 漢字
+lancer 0 /dev/null --module Lexigarde.dll unregister
+cd ..
+verifier "not 漢字's module" grep -q '漢字.Lexigarde.dll: 0x00000000 (S_OK' 漢字/sortie
 finir

@@ -194,7 +194,16 @@ Serveur::Serveur(const std::string& fichier, const std::string& manifeste) : man
     }
 #endif
     chemin_ = fichier.empty() ? ModuleVoisin() : fichier;
-    module_ = LoadLibraryW(Large(chemin_).c_str());
+    // A name alone is the current folder's file, as for any file the tool is
+    // given, not one the system's library search finds first.
+    std::error_code erreur;
+    std::filesystem::path absolu = std::filesystem::absolute(Chemin(chemin_), erreur);
+    if (erreur) absolu = Chemin(chemin_);
+#if defined(_WIN32)
+    module_ = LoadLibraryW(absolu.c_str());
+#else
+    module_ = LoadLibraryW(Large(absolu.string()).c_str());
+#endif
     if (module_ == nullptr)
         throw Erreur("cannot load " + chemin_ + " (error " + std::to_string(GetLastError()) + ")");
     const TexteLarge complet = CheminDuModule(module_);
