@@ -113,7 +113,8 @@ public:
           temporaire_(chemin_ + ".lexigarde-" + std::to_string(Pid())) {
         std::error_code erreur;
         // Said before any work, as for an input: replacing it would fail at the end.
-        if (std::filesystem::is_directory(Chemin(chemin_), erreur)) throw Erreur(chemin_ + ": is a directory");
+        if (std::filesystem::is_directory(Chemin(chemin_), erreur))
+            throw Erreur(chemin_ + ": is a directory");
         if (direct_) {
             flux_ = Ouvrir(chemin_, "wb");
             if (flux_ == nullptr) throw Erreur("cannot open " + chemin_ + ": " + std::strerror(errno));
@@ -121,7 +122,8 @@ public:
         }
         // Created, never opened: a name someone else took (a link planted
         // there above all) is passed over for the next one.
-        for (int essai = 1; (flux_ = CreerNouveau(temporaire_)) == nullptr && errno == EEXIST && essai < 100; ++essai)
+        for (int essai = 1; (flux_ = CreerNouveau(temporaire_)) == nullptr && errno == EEXIST && essai < 100;
+             ++essai)
             temporaire_ = chemin_ + ".lexigarde-" + std::to_string(Pid()) + "-" + std::to_string(essai);
         if (flux_ == nullptr) throw Erreur("cannot create " + temporaire_ + ": " + std::strerror(errno));
 #if !defined(_WIN32)

@@ -242,9 +242,10 @@ void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
             // first, or the registry names it.
             WCHAR texte[39];
             StringFromGUID2(trouve, texte, 39);
-            const std::string fichier =
-                !manifeste_.empty() ? manifeste_.substr(0, manifeste_.find_last_of('\\') + 1) + "Lexigarde.dll"
-                                    : LireRegistre("CLSID\\" + Etroit(texte) + "\\InprocServer32");
+            const std::string dossierManifeste = manifeste_.substr(0, manifeste_.find_last_of('\\') + 1);
+            const std::string fichier = manifeste_.empty()
+                                            ? LireRegistre("CLSID\\" + Etroit(texte) + "\\InprocServer32")
+                                            : dossierManifeste + "Lexigarde.dll";
             const bool parti =
                 !fichier.empty() && GetFileAttributesW(Large(fichier).c_str()) == INVALID_FILE_ATTRIBUTES;
             std::string conseil = "put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll "
