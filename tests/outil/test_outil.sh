@@ -99,7 +99,7 @@ done
 # proxy/stub that is no DLL and a manifest that is none, which a named
 # module does without.
 mkdir 漢字 壊れた
-cp "$bin"/lexigarde* "$bin"/*.dll "$bin"/*.so 漢字/ 2>/dev/null
+cp "$bin"/lexigarde* "$bin"/*.dll "$bin"/*.so "$bin"/*.manifest 漢字/ 2>/dev/null
 cp 漢字/* 壊れた/
 echo 'not a DLL' >壊れた/LexigardePS.dll
 echo 'not a manifest' >壊れた/Lexigarde.manifest
@@ -112,6 +112,8 @@ case $outil in *.exe)
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null register
   contient erreurs 壊れた\\LexigardePS.dll
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
+  # Without the module too.
+  rm 壊れた/Lexigarde.dll
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null unregister
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
   # A folder of a neighbour's name is no neighbour.
@@ -130,6 +132,14 @@ case $outil in *.exe)
   # A class whose ProgID alone is gone is still reached by its identifier.
   $lanceur reg delete 'HKCR\Composant.Interne.ValidationMotsCles.1' /f >/dev/null 2>&1
   lancer 0 /dev/null --registry check int
+  # A module moved away: the error names the file the registry, or the
+  # manifest, gives (COM itself says E_ACCESSDENIED under Wine).
+  mv 漢字/Lexigarde.dll 漢字/ailleurs.dll
+  lancer 2 /dev/null --registry check int
+  contient erreurs '漢字\Lexigarde.dll, which is not there'
+  lancer_outil "$cjk" 2 /dev/null check int
+  contient erreurs '漢字\Lexigarde.manifest names'
+  mv 漢字/ailleurs.dll 漢字/Lexigarde.dll
   # Progress on Wine's console, which draws it with escapes of its own: a
   # file's total.
   sur_terminal "$lanceur $outil translate grand.txt"
@@ -181,6 +191,13 @@ case $outil in *.exe)
   cas="translate -o ferme.html 2>&-"
   "$outil" translate -o ferme.html <$sanstexte 2>&-
   egal ferme.html ab.html
+  # A link planted where the temporary file goes (its name is known from the
+  # pid) is never written through.
+  echo garde >garde.txt
+  cas="translate -o piege.html, a link at its temporary name"
+  sh -c 'ln -s garde.txt piege.html.lexigarde-$$ && exec "$0" translate -o piege.html texte.txt' "$outil"
+  verifier "the file the link names was written" [ "$(cat garde.txt)" = garde ]
+  rm -f piege.html.lexigarde-*
   # Stopped by a signal, a translation leaves no temporary file behind.
   mkfifo fifo2
   cas="translate -o stoppe.html fifo2, then SIGTERM"
@@ -246,6 +263,8 @@ lancer 2 /dev/null translate ''
 contient erreurs 'cannot open : '
 lancer 2 /dev/null translate -o jamais.html texte.txt dossier
 absent jamais.html
+lancer 2 /dev/null translate -o dossier/ texte.txt
+contient erreurs 'dossier/: is a directory'
 lancer 1 mots.txt check
 ligne sortie 'reinterpret_cast: keyword'
 ligne sortie 'Class: not a keyword'
@@ -261,6 +280,10 @@ lancer 2 /dev/null --module absent/Lexigarde.dll check if
 contient erreurs absent/Lexigarde.dll
 lancer 2 /dev/null translate --no-such-option
 contient erreurs no-such-option
-lancer_outil "$cjk" 0 /dev/null unregister
-contient sortie 'Lexigarde.dll: 0x00000000 (S_OK'
+# --module with a name alone names the current folder's file, as any file
+# given to the tool, not one the system's library search finds.
+cd 漢字
+lancer 0 /dev/null --module Lexigarde.dll unregister
+cd ..
+verifier "not 漢字's module" grep -q '漢字.Lexigarde.dll: 0x00000000 (S_OK' 漢字/sortie
 finir

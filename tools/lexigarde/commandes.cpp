@@ -111,12 +111,20 @@ public:
     explicit FichierSortie(const std::string& chemin)
         : direct_(EstPeripherique(chemin)), chemin_(direct_ ? chemin : CheminReel(chemin)),
           temporaire_(chemin_ + ".lexigarde-" + std::to_string(Pid())) {
+        std::error_code erreur;
+        // Said before any work, as for an input: replacing it would fail at the end.
+        if (std::filesystem::is_directory(Chemin(chemin_), erreur))
+            throw Erreur(chemin_ + ": is a directory");
         if (direct_) {
             flux_ = Ouvrir(chemin_, "wb");
             if (flux_ == nullptr) throw Erreur("cannot open " + chemin_ + ": " + std::strerror(errno));
             return;
         }
-        flux_ = Ouvrir(temporaire_, "wb");
+        // Created, never opened: a name someone else took (a link planted
+        // there above all) is passed over for the next one.
+        for (int essai = 1; (flux_ = CreerNouveau(temporaire_)) == nullptr && errno == EEXIST && essai < 100;
+             ++essai)
+            temporaire_ = chemin_ + ".lexigarde-" + std::to_string(Pid()) + "-" + std::to_string(essai);
         if (flux_ == nullptr) throw Erreur("cannot create " + temporaire_ + ": " + std::strerror(errno));
 #if !defined(_WIN32)
         struct stat remplace;
@@ -290,25 +298,6 @@ std::string DecrireSansTexte(const Bilan& bilan) {
     return detail;
 }
 
-std::string LireRegistre(const std::string& cle) {
-    HKEY ouverte = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS) return "";
-    // Asked again with room for the size given, until the text fits (a
-    // server's path has no length limit).
-    TexteLarge valeur;
-    DWORD type = 0, taille = 0;
-    LONG resultat;
-    do {
-        valeur.assign(taille / sizeof(WCHAR) + 1, 0); // and a NUL of ours
-        taille = static_cast<DWORD>((valeur.size() - 1) * sizeof(WCHAR));
-        resultat =
-            RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&valeur[0]), &taille);
-    } while (resultat == ERROR_MORE_DATA);
-    RegCloseKey(ouverte);
-    if (resultat != ERROR_SUCCESS || type != REG_SZ) return "";
-    return Etroit(valeur.c_str());
-}
-
 } // namespace
 
 void Signaler(const std::string& message) { std::fprintf(stderr, "lexigarde: %s\n", message.c_str()); }
@@ -450,14 +439,19 @@ template <typename Etape> bool Tenter(Etape etape) {
     }
 }
 
-int Enregistrer(Serveur& serveur, bool enregistrer) {
+int Enregistrer(const std::string& module, bool enregistrer) {
     const char* fonction = enregistrer ? "DllRegisterServer" : "DllUnregisterServer";
-    auto traiter = [&](Serveur& dll) {
-        const HRESULT hr = enregistrer ? dll.Enregistrer() : dll.Desenregistrer();
-        std::printf("%s in %s: %s\n", fonction, dll.Origine().c_str(), DecrireHResult(hr).c_str());
-        return SUCCEEDED(hr);
+    // Each DLL loaded in its turn: one that cannot be (the module itself
+    // gone) leaves the others to be handled.
+    auto traiter = [&](const std::string& fichier) {
+        return Tenter([&] {
+            Serveur dll(fichier);
+            const HRESULT hr = enregistrer ? dll.Enregistrer() : dll.Desenregistrer();
+            std::printf("%s in %s: %s\n", fonction, dll.Origine().c_str(), DecrireHResult(hr).c_str());
+            return SUCCEEDED(hr);
+        });
     };
-    bool reussi = Tenter([&] { return traiter(serveur); });
+    bool reussi = traiter(module);
 #if defined(_WIN32)
     // The rest of the package goes with the module when it lies beside it:
     // the proxy/stub for clients in other apartments, the companion for scripts.
@@ -469,17 +463,12 @@ int Enregistrer(Serveur& serveur, bool enregistrer) {
         {"LexigardeScript.dll",
          "scripts cannot create Lexigarde.ValidationMotsCles nor Lexigarde.TraductionHTML"}};
     for (const Voisin& voisin : voisins) {
-        const std::string fichier = FichierVoisin(serveur.Origine(), voisin.nom);
+        const std::string fichier = FichierVoisin(module, voisin.nom);
         if (fichier.empty()) {
-            std::printf("%s: no %s beside it, so %s\n", serveur.Origine().c_str(), voisin.nom,
-                        voisin.sansLui);
+            std::printf("%s: no %s beside it, so %s\n", module.c_str(), voisin.nom, voisin.sansLui);
             continue;
         }
-        const bool fait = Tenter([&] {
-            Serveur dll(fichier);
-            return traiter(dll);
-        });
-        reussi = fait && reussi;
+        reussi = traiter(fichier) && reussi;
     }
 #else
     std::printf("(on Linux the registry is the stand-in's, and lasts as long as this process)\n");

@@ -21,7 +21,8 @@ void Signaler(const std::string& message);
 // Each returns the tool's exit status; errors are thrown as Erreur.
 int Verifier(Serveur& serveur, const std::vector<std::string>& mots);
 int Traduire(Serveur& serveur, const OptionsTraduction& options);
-int Enregistrer(Serveur& serveur, bool enregistrer);
+// `module`: the Lexigarde.dll to load ("" on Linux: the one beside the tool).
+int Enregistrer(const std::string& module, bool enregistrer);
 // `activation`: how the components are reached (on Linux, the file loaded).
 int Etat(const std::string& activation);
 

@@ -3,7 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -51,6 +55,17 @@ std::FILE* Ouvrir(const std::string& utf8, const char* mode) {
 #endif
 }
 
+std::FILE* CreerNouveau(const std::string& utf8) {
+#if defined(_WIN32)
+    const int descripteur =
+        _wopen(Large(utf8).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return descripteur == -1 ? nullptr : _fdopen(descripteur, "wb");
+#else
+    const int descripteur = open(utf8.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    return descripteur == -1 ? nullptr : fdopen(descripteur, "wb");
+#endif
+}
+
 std::string DecrireHResult(HRESULT hr) {
     struct Connu {
         HRESULT hr;
@@ -78,6 +93,25 @@ std::string DecrireHResult(HRESULT hr) {
     for (const Connu& connu : connus)
         if (connu.hr == hr) return std::string(hex) + " (" + connu.nom + ": " + connu.sens + ")";
     return std::string(hex) + (FAILED(hr) ? " (failure)" : " (success)");
+}
+
+std::string LireRegistre(const std::string& cle) {
+    HKEY ouverte = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Large(cle).c_str(), 0, KEY_READ, &ouverte) != ERROR_SUCCESS) return "";
+    // Asked again with room for the size given, until the text fits (a
+    // server's path has no length limit).
+    TexteLarge valeur;
+    DWORD type = 0, taille = 0;
+    LONG resultat;
+    do {
+        valeur.assign(taille / sizeof(WCHAR) + 1, 0); // and a NUL of ours
+        taille = static_cast<DWORD>((valeur.size() - 1) * sizeof(WCHAR));
+        resultat =
+            RegQueryValueExW(ouverte, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&valeur[0]), &taille);
+    } while (resultat == ERROR_MORE_DATA);
+    RegCloseKey(ouverte);
+    if (resultat != ERROR_SUCCESS || type != REG_SZ) return "";
+    return Etroit(valeur.c_str());
 }
 
 namespace {
@@ -150,7 +184,7 @@ std::string FichierVoisin(const std::string& module, const char* nom) {
 }
 #endif
 
-Serveur::Serveur(const std::string& fichier) {
+Serveur::Serveur(const std::string& fichier, const std::string& manifeste) : manifeste_(manifeste) {
 #if defined(_WIN32)
     if (fichier.empty()) {
         const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -160,7 +194,16 @@ Serveur::Serveur(const std::string& fichier) {
     }
 #endif
     chemin_ = fichier.empty() ? ModuleVoisin() : fichier;
-    module_ = LoadLibraryW(Large(chemin_).c_str());
+    // A name alone is the current folder's file, as for any file the tool is
+    // given, not one the system's library search finds first.
+    std::error_code erreur;
+    std::filesystem::path absolu = std::filesystem::absolute(Chemin(chemin_), erreur);
+    if (erreur) absolu = Chemin(chemin_);
+#if defined(_WIN32)
+    module_ = LoadLibraryW(absolu.c_str());
+#else
+    module_ = LoadLibraryW(Large(absolu.string()).c_str());
+#endif
     if (module_ == nullptr)
         throw Erreur("cannot load " + chemin_ + " (error " + std::to_string(GetLastError()) + ")");
     const TexteLarge complet = CheminDuModule(module_);
@@ -193,10 +236,26 @@ void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
         CLSID trouve{};
         if (FAILED(CLSIDFromProgID(Large(progId).c_str(), &trouve))) trouve = clsid;
         hr = CoCreateInstance(trouve, nullptr, CLSCTX_INPROC_SERVER, iid, &objet);
-        if (FAILED(hr))
-            throw Erreur(std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) +
-                         "; put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll "
-                         "('lexigarde register' or regsvr32), or name it with --module");
+        if (FAILED(hr)) {
+            // A server file that is gone: COM does not say so (0x8007007E on
+            // Windows, E_ACCESSDENIED under Wine); the manifest, which comes
+            // first, or the registry names it.
+            WCHAR texte[39];
+            StringFromGUID2(trouve, texte, 39);
+            const std::string dossierManifeste = manifeste_.substr(0, manifeste_.find_last_of('\\') + 1);
+            const std::string fichier = manifeste_.empty()
+                                            ? LireRegistre("CLSID\\" + Etroit(texte) + "\\InprocServer32")
+                                            : dossierManifeste + "Lexigarde.dll";
+            const bool parti =
+                !fichier.empty() && GetFileAttributesW(Large(fichier).c_str()) == INVALID_FILE_ATTRIBUTES;
+            std::string conseil = "put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll "
+                                  "('lexigarde register' or regsvr32), or name it with --module";
+            if (parti)
+                conseil = (manifeste_.empty() ? "the registry" : manifeste_) + " names " + fichier +
+                          ", which is not there";
+            throw Erreur(std::string("COM cannot create ") + progId + ": " + DecrireHResult(hr) + "; " +
+                         conseil);
+        }
         return objet;
 #endif
     }

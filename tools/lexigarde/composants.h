@@ -23,6 +23,9 @@ std::string Etroit(const WCHAR* texte);
 // A file named in UTF-8, as the platform's file calls want it.
 std::filesystem::path Chemin(const std::string& utf8);
 std::FILE* Ouvrir(const std::string& utf8, const char* mode);
+// A file that did not exist, for writing: null with errno EEXIST when the
+// name is taken, by a file or a link, which is never written through.
+std::FILE* CreerNouveau(const std::string& utf8);
 
 // "0x80040111 (CLASS_E_CLASSNOTAVAILABLE: class not available)".
 std::string DecrireHResult(HRESULT hr);
@@ -50,8 +53,9 @@ private:
 // no file is named) whatever COM finds through the registry.
 class Serveur {
 public:
-    // `fichier` empty: COM on Windows, the Lexigarde.dll beside the tool on Linux.
-    explicit Serveur(const std::string& fichier);
+    // `fichier` empty: COM on Windows, the Lexigarde.dll beside the tool on
+    // Linux; `manifeste`: the assembly manifest COM then goes through, if any.
+    explicit Serveur(const std::string& fichier, const std::string& manifeste = "");
     ~Serveur();
     Serveur(const Serveur&) = delete;
     Serveur& operator=(const Serveur&) = delete;
@@ -76,7 +80,11 @@ private:
     HMODULE module_ = nullptr;
     std::string chemin_;
     [[maybe_unused]] bool comInitialise_ = false; // used on Windows only
+    std::string manifeste_;
 };
+
+// The default value of a key below HKEY_CLASSES_ROOT, "" when it has none.
+std::string LireRegistre(const std::string& cle);
 
 // The Lexigarde.dll beside the running tool.
 std::string ModuleVoisin();

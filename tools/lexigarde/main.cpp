@@ -101,11 +101,14 @@ int Executer(int argc, char** argv) {
         const std::string activation = module.empty() ? ModuleVoisin() : module;
 #endif
         if (status->parsed()) return Etat(activation);
+        if (reg->parsed() || unreg->parsed()) return Enregistrer(module, reg->parsed());
+#if defined(_WIN32)
+        Serveur serveur(module, contexte && contexte->Actif() ? contexte->Manifeste() : "");
+#else
         Serveur serveur(module);
+#endif
         if (check->parsed()) return Verifier(serveur, mots);
         if (translate->parsed()) return Traduire(serveur, traduction);
-        if (reg->parsed()) return Enregistrer(serveur, true);
-        if (unreg->parsed()) return Enregistrer(serveur, false);
     } catch (const Erreur& erreur) {
         Signaler(erreur.what());
     } catch (const std::exception& erreur) {
