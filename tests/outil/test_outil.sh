@@ -192,11 +192,12 @@ case $outil in *.exe)
   "$outil" translate -o ferme.html <$sanstexte 2>&-
   egal ferme.html ab.html
   # A link planted where the temporary file goes (its name is known from the
-  # pid) is never written through.
+  # pid) is never written through: the next name is taken.
   echo garde >garde.txt
   cas="translate -o piege.html, a link at its temporary name"
   sh -c 'ln -s garde.txt piege.html.lexigarde-$$ && exec "$0" translate -o piege.html texte.txt' "$outil"
   verifier "the file the link names was written" [ "$(cat garde.txt)" = garde ]
+  egal piege.html texte.html
   rm -f piege.html.lexigarde-*
   # Stopped by a signal, a translation leaves no temporary file behind.
   mkfifo fifo2
