@@ -138,7 +138,7 @@ case $outil in *.exe)
   lancer 2 /dev/null --registry check int
   contient erreurs '漢字\Lexigarde.dll, which is not there'
   lancer_outil "$cjk" 2 /dev/null check int
-  contient erreurs '漢字\Lexigarde.manifest names'
+  contient erreurs "漢字\\Lexigarde.manifest names Z:$(pwd | tr / '\\')\\漢字\\Lexigarde.dll, which is not there"
   mv 漢字/ailleurs.dll 漢字/Lexigarde.dll
   # Progress on Wine's console, which draws it with escapes of its own: a
   # file's total.

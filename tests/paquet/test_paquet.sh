@@ -72,5 +72,6 @@ wine "$bin" /dev/null lexigarde.exe translate "Z:$echantillons/texte-latin1.txt"
 [ $statut -eq 2 ] || ko "no manifest: exit status $statut"
 [ "$(wc -l <erreurs)" -eq 1 ] || ko "no manifest: not one line: $(cat erreurs)"
 grep -q 'class not registered' erreurs || ko "no manifest: $(cat erreurs)"
+grep -q 'or name it with --module' erreurs || ko "no manifest, no advice: $(cat erreurs)"
 echo "test_paquet: $echecs failed"
 [ "$echecs" -eq 0 ]
