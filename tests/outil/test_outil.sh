@@ -115,9 +115,7 @@ case $outil in *.exe)
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null unregister
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
   lancer_outil "$cjk" 0 /dev/null register
-  contient sortie '漢字\Lexigarde.dll: 0x00000000 (S_OK'
   contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
-  contient sortie '漢字\LexigardeScript.dll: 0x00000000 (S_OK'
   # What registration wrote, though Lexigarde.manifest lies beside the tool.
   lancer 0 /dev/null --registry status
   contient sortie '漢字\Lexigarde.dll'
