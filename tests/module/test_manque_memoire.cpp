@@ -71,7 +71,7 @@ TEST_F(ManqueMemoire, DllGetClassObjectEtCreateInstanceRendentEOutOfMemorySansRi
         for (const auto& appel : appels) {
             Balayer(
                 [&] {
-                    void* ppv = sentinelle;
+                    void* ppv = &ppv; // any non-null value: each call must overwrite it
                     const HRESULT hr = appel(&ppv);
                     EXPECT_EQ(SUCCEEDED(hr), ppv != nullptr);
                     if (SUCCEEDED(hr)) static_cast<IUnknown*>(ppv)->Release();
