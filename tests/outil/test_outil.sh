@@ -108,11 +108,10 @@ cjk=漢字/$(basename "$outil")
 octets=$(wc -c <grand.txt)
 
 case $outil in *.exe)
-  # The proxy/stub fails, and the companion is still handled, both ways.
+  # The proxy/stub fails, and the companion is still handled (unregister
+  # runs the same loop).
   lancer_outil 壊れた/lexigarde.exe 2 /dev/null register
   contient erreurs 壊れた\\LexigardePS.dll
-  contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
-  lancer_outil 壊れた/lexigarde.exe 2 /dev/null unregister
   contient sortie '壊れた\LexigardeScript.dll: 0x00000000 (S_OK'
   lancer_outil "$cjk" 0 /dev/null register
   contient sortie '漢字\LexigardePS.dll: 0x00000000 (S_OK'
