@@ -16,7 +16,7 @@ using Activation = ClientLexigarde;
 // main thread changes the count first: a mutex it kept would stop them all.
 TEST_F(Activation, DesThreadsPartagentObjetsFabriquesEtVerrousSansPerdreDeCompte) {
     EXPECT_EQ(0u, Module().CreerTraducteur()->Release());
-    IValiderMotsCles* partage = Module().CreerValidateur();
+    auto* partage = static_cast<IValiderMotsCles*>(Module().Creer(CLSID_Lexigarde, IID_IValiderMotsCles));
     IClassFactory* fabrique = nullptr;
     ASSERT_HR(S_OK, Module().DllGetClassObject(CLSID_TraducteurASCIIMeta, IID_IClassFactory,
                                                reinterpret_cast<void**>(&fabrique)));

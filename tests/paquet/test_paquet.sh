@@ -44,11 +44,6 @@ grep -q 'registered: no' sortie || ko "status: something registered"
 wine "$bin" /dev/null lexigarde.exe --version
 [ "$(tr -d '\r' <sortie)" = "lexigarde $version" ] || ko "--version: $(cat sortie)"
 
-# The header MIDL's default command makes from the installed IDL (widl's here) leaves lexigarde.h whole.
-cp "$paquet/include/lexigarde.h" lexigarde.h.livre
-(cd "$paquet/include" && x86_64-w64-mingw32-widl -I /usr/include/wine/wine/windows -h ./*.idl) || ko "widl -h on the IDL"
-cmp -s "$paquet/include/lexigarde.h" lexigarde.h.livre || ko "the IDL's default header overwrote lexigarde.h"
-
 # A client as users write one, through find_package: built (which copies the DLLs beside it through
 # $<TARGET_FILE:...>), then installed (install(IMPORTED_RUNTIME_ARTIFACTS ...)).
 cmake -S "$client" -B client -DCMAKE_TOOLCHAIN_FILE="$5" -DCMAKE_PREFIX_PATH="$paquet" >client.log 2>&1 || ko "client: $(cat client.log)"

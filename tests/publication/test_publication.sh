@@ -2,8 +2,8 @@
 # The release target. reproductible BUILD_DIR SOURCE_DIR PRESET WORK_DIR: BUILD_DIR's release against
 # that of the sources copied elsewhere and built there later (tests left out), file by file, cmp
 # naming the first byte that differs. signee PRESET WORK_DIR SAMPLES PRISTINE_PREFIX: that second
-# build signed with a certificate made for the test: each signature verified, one byte changed
-# refused, each binary without its signature the unsigned one, signed again the same bytes; then
+# build signed with a certificate made for the test: each signature verified, each binary without
+# its signature the unsigned one, signed again the same bytes; then
 # under 64-bit Wine the signed MSI over the unsigned one, as the README's small update, and used.
 set -eu
 mode=$1
@@ -55,8 +55,6 @@ for fichier in Lexigarde-*/bin/*.dll Lexigarde-*/bin/*.exe; do
   rm -f sans-signature && faire osslsigncode remove-signature -in "$fichier" -out sans-signature
   cmp sans-signature "non-signe/$fichier" || echec "$fichier without its signature is not the unsigned one"
 done
-cp Lexigarde-*/bin/Lexigarde.dll altere && printf '\377' | dd of=altere bs=1 seek=4096 conv=notrunc 2>/dev/null
-! osslsigncode verify -CAfile ac.pem -in altere >"$journal" 2>&1 || echec "one byte changed, still verified"
 cp "$construction/release/SHA256SUMS" premiere && sleep 1 && faire cmake --build "$construction" --target release
 cmp premiere "$construction/release/SHA256SUMS" || echec "signed twice, two releases"
 

@@ -51,7 +51,7 @@ If WScript.Arguments.Count > 1 Then
     Verifier InStr(Erreur(), "80040154 Lexigarde.dll is not registered: class {2780ACD9-") = 1, "Traduire, no Lexigarde.dll"
   End If
 Else
-  prevu = 28
+  prevu = 23
   ' Near misses: case, spaces, empty, NUL, past ASCII (in+U+0174: low byte t). Every keyword's answer
   ' is Lexigarde.dll's (tests/paquet/client); the companion's copy of a word shows below.
   cas = Split(Lire("cas.txt", -1), vbCrLf)
@@ -71,14 +71,11 @@ Else
   Verifier codes = Left(attendu, Len(codes)), "Traduire 0-255"
   Verifier francais = Mid(attendu, Len(codes) + 1), "TraduireTexte of the French text, " & Len(francais) & " characters"
 
-  ' Variables by reference (an array element reaches the object as a variable does), coercion.
+  ' Variables by reference (an array element reaches the object as a variable does).
   mot = "typename"
   code = 60
   Verifier validation.Valider(mot), "a variable by reference"
   Verifier traduction.Traduire(code) = "&lt;", "a number by reference"
-  Verifier validation.Valider(42) = False, "a number as the word"
-  Verifier traduction.Traduire("66") = "B", "a text as the code"
-  Verifier traduction.Traduire(60.7) = "=", "a fraction as the code, rounded"
 
   ' Each error, with its number and its text.
   traduction.Traduire 256
@@ -92,12 +89,8 @@ Else
   Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+D800 at position 1", "lone surrogate"
   traduction.TraduireTexte cas(4)
   Verifier Erreur() = "80040A03 TraduireTexte: lone surrogate U+DC00 at position 2", "a low surrogate, then another"
-  traduction.Traduire "x"
-  Verifier Erreur() = "D Type mismatch", "a text that is no number"
   validation.Valider
   Verifier Erreur() = "1C2 Wrong number of arguments or invalid property assignment", "missing argument"
-  validation.Inconnu "int"
-  Verifier Erreur() = "1B6 Object doesn't support this property or method", "unknown member"
 End If
 
 ' Every check ran: none was skipped with a statement that failed.

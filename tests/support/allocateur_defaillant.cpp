@@ -9,7 +9,7 @@
 #include <new>
 
 #if defined(_WIN32)
-#define EXPORT_ESSAI extern "C"
+#define EXPORT_ESSAI extern "C" __declspec(dllexport) // beside the product's .def exports
 #else
 #define EXPORT_ESSAI extern "C" __attribute__((visibility("default")))
 #endif

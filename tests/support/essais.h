@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,9 +21,6 @@ struct Hr {
 void PrintTo(const Hr& hr, std::ostream* flux);
 #define EXPECT_HR(attendu, expression) EXPECT_EQ(Hr{attendu}, Hr{expression})
 #define ASSERT_HR(attendu, expression) ASSERT_EQ(Hr{attendu}, Hr{expression})
-
-// A pointer value no call leaves behind: proves out-pointers are written.
-inline void* const sentinelle = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xDEADBEEF));
 
 TexteLarge Large(const std::string& texte); // Latin-1 as UTF-16
 TexteLarge DossierDuProgramme();            // with its separator
@@ -50,9 +46,6 @@ public:
     HRESULT DllUnregisterServer() const { return Export<PFN_DllUnregisterServer>("DllUnregisterServer")(); }
     // An object of the class through a factory that is released again; null on failure.
     void* Creer(REFCLSID clsid, REFIID iid) const;
-    IValiderMotsCles* CreerValidateur() const {
-        return static_cast<IValiderMotsCles*>(Creer(CLSID_Lexigarde, IID_IValiderMotsCles));
-    }
     ITraduireASCIIMeta* CreerTraducteur() const {
         return static_cast<ITraduireASCIIMeta*>(Creer(CLSID_TraducteurASCIIMeta, IID_ITraduireASCIIMeta));
     }

@@ -27,7 +27,6 @@ case $mode in
 enregistrer)
   chargeur=/usr/lib/wine/wine64
   wine regsvr32 /s "$@" || echec "regsvr32 /s $*"
-  wine reg query "$cle" $vue || echec "reg query after regsvr32 /s $*"
   ;;
 desenregistrer)
   chargeur=/usr/lib/wine/wine64

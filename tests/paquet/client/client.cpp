@@ -131,8 +131,7 @@ void Apartement(bool sta, HRESULT attendu) {
         fabrique->CreateInstance(nullptr, IID_PPV_ARGS(&direct));
         fabrique->Release();
     }
-    const HRESULT initialise = CoInitializeEx(nullptr, sta ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED);
-    Verifier(SUCCEEDED(initialise), "CoInitializeEx");
+    CoInitializeEx(nullptr, sta ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED);
     const wchar_t* const progIds[2][2] = {
         {L"Composant.Interne.ValidationMotsCles.1", L"Composant.Interne.Trad.ASCII.HTML.1"},
         {L"Composant.Interne.ValidationMotsCles", L"Composant.Interne.Trad.ASCII.HTML"}};
