@@ -148,14 +148,6 @@ case $outil in *.exe)
   chmod 444 lecture.html
   lancer 2 /dev/null translate -o lecture.html texte.txt
   contient erreurs "cannot write Z:$(pwd | tr / '\\')\\lecture.html: Access denied"
-  # A file to replace past 260 characters of path (named as Windows takes
-  # such a path without its long-path option), whose final path Wine does
-  # not give: it is replaced by the name given.
-  long=$(printf %0200d 0)/$(printf %0200d 0)
-  mkdir -p "$long"
-  cp texte.txt "$long"/long.html
-  lancer 0 /dev/null translate -o "\\\\?\\Z:$(pwd | tr / '\\')\\$(echo "$long" | tr / '\\')\\long.html" texte.txt
-  egal "$long"/long.html texte.html
   ;;
 *)
   lancer_outil "$cjk" 0 /dev/null register
