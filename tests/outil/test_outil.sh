@@ -181,13 +181,13 @@ case $outil in *.exe)
   cas="translate -o ferme.html 2>&-"
   "$outil" translate -o ferme.html <$sanstexte 2>&-
   egal ferme.html ab.html
-  # A link planted where the temporary file goes (its name is known from the
-  # pid) is never written through: the next name is taken.
+  # Links planted at every name the temporary file may take (known from the
+  # pid) are never written through: it gives up after the last.
   echo garde >garde.txt
-  cas="translate -o piege.html, a link at its temporary name"
-  sh -c 'ln -s garde.txt piege.html.lexigarde-$$ && exec "$0" translate -o piege.html texte.txt' "$outil"
-  verifier "the file the link names was written" [ "$(cat garde.txt)" = garde ]
-  egal piege.html texte.html
+  cas="translate -o piege.html, links at its temporary names"
+  sh -c 'for s in "" $(seq -f -%g 99); do ln -s garde.txt piege.html.lexigarde-$$$s; done; exec "$0" translate -o piege.html texte.txt 2>erreurs' "$outil"
+  verifier "a file a link names was written" [ "$(cat garde.txt)" = garde ]
+  contient erreurs '-99: File exists'
   rm -f piege.html.lexigarde-*
   # Stopped by a signal, a translation leaves no temporary file behind.
   mkfifo fifo2
