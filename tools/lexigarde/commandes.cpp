@@ -498,7 +498,7 @@ int Etat(const std::string& activation) {
          "Lexigarde.TraductionHTML.1", "Lexigarde.TraductionHTML"},
     };
     for (const Classe& classe : classes) {
-        const std::string serveur = LireRegistre(std::string("CLSID\\") + classe.clsid + "\\InprocServer32");
+        const std::string serveur = ServeurDeClasse(classe.clsid);
         std::printf("\n%s\n  CLSID:      %s\n  ProgID:     %s (version-independent: %s)\n  registered: %s\n",
                     classe.nom, classe.clsid, classe.progId, classe.independant,
                     serveur.empty() ? "no" : ("yes, server " + serveur).c_str());
@@ -518,8 +518,7 @@ int Etat(const std::string& activation) {
     for (const Interface& declaree : interfaces) {
         const std::string classe =
             LireRegistre(std::string("Interface\\") + declaree.iid + "\\ProxyStubClsid32");
-        const std::string serveur =
-            classe.empty() ? "" : LireRegistre("CLSID\\" + classe + "\\InprocServer32");
+        const std::string serveur = classe.empty() ? "" : ServeurDeClasse(classe);
         std::printf("  %-20s registered: %s\n", (std::string(declaree.nom) + ":").c_str(),
                     classe.empty()    ? "no"
                     : serveur.empty() ? ("no, class " + classe + " has no server").c_str()

@@ -114,6 +114,10 @@ std::string LireRegistre(const std::string& cle) {
     return Etroit(valeur.c_str());
 }
 
+std::string ServeurDeClasse(const std::string& clsid) {
+    return LireRegistre("CLSID\\" + clsid + "\\InprocServer32");
+}
+
 namespace {
 
 // A module's file (null: the tool's), in a buffer grown until it fits.
@@ -243,9 +247,8 @@ void* Serveur::Creer(REFCLSID clsid, const char* progId, REFIID iid) {
             WCHAR texte[39];
             StringFromGUID2(trouve, texte, 39);
             const std::string dossierManifeste = manifeste_.substr(0, manifeste_.find_last_of('\\') + 1);
-            const std::string fichier = manifeste_.empty()
-                                            ? LireRegistre("CLSID\\" + Etroit(texte) + "\\InprocServer32")
-                                            : dossierManifeste + "Lexigarde.dll";
+            const std::string fichier =
+                manifeste_.empty() ? ServeurDeClasse(Etroit(texte)) : dossierManifeste + "Lexigarde.dll";
             const bool parti =
                 !fichier.empty() && GetFileAttributesW(Large(fichier).c_str()) == INVALID_FILE_ATTRIBUTES;
             std::string conseil = "put Lexigarde.manifest beside lexigarde.exe, register Lexigarde.dll "

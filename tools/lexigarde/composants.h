@@ -85,6 +85,8 @@ private:
 
 // The default value of a key below HKEY_CLASSES_ROOT, "" when it has none.
 std::string LireRegistre(const std::string& cle);
+// The server file the registry names for a class ("{...}"), "" when none.
+std::string ServeurDeClasse(const std::string& clsid);
 
 // The Lexigarde.dll beside the running tool.
 std::string ModuleVoisin();
